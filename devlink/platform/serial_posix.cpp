@@ -1,0 +1,194 @@
+// The real serial lines: termios and modem-line ioctls on a tty device.
+#include "serial.h"
+
+#include "line_settings.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace fenlo::platform {
+namespace {
+
+class PosixSerialPort final : public SerialPort {
+public:
+    bool openDevice(const std::string& path)
+    {
+        if (path.empty())
+            return false;
+        // Non-blocking only for the open itself, so a line without carrier cannot hang it.
+        fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd_ < 0)
+            return false;
+        // Nobody else may share the port, as with an exclusive open.
+        if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            close();
+            return false;
+        }
+        ioctl(fd_, TIOCEXCL);
+        const int flags = fcntl(fd_, F_GETFL);
+        if (flags >= 0)
+            fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+        return true;
+    }
+
+    bool isOpen() const { return fd_ >= 0; }
+
+    bool configure() override
+    {
+        termios tio{};
+        if (tcgetattr(fd_, &tio) != 0)
+            return false;
+        applyLineSettings(tio);
+        return tcsetattr(fd_, TCSANOW, &tio) == 0;
+    }
+
+    void escape(ModemSignal signal) override
+    {
+        int bits = 0;
+        unsigned long request = TIOCMBIS;
+        switch (signal) {
+        case ModemSignal::SetDtr: bits = TIOCM_DTR; request = TIOCMBIS; break;
+        case ModemSignal::ClrDtr: bits = TIOCM_DTR; request = TIOCMBIC; break;
+        case ModemSignal::SetRts: bits = TIOCM_RTS; request = TIOCMBIS; break;
+        case ModemSignal::ClrRts: bits = TIOCM_RTS; request = TIOCMBIC; break;
+        }
+        ioctl(fd_, request, &bits);
+    }
+
+    void purgeInput() override { tcflush(fd_, TCIFLUSH); }
+
+    long queued() override
+    {
+        int count = 0;
+        if (ioctl(fd_, FIONREAD, &count) != 0)
+            return -1;
+        return count;
+    }
+
+    std::size_t read(unsigned char* into, std::size_t count) override
+    {
+        std::size_t done = 0;
+        while (done < count) {
+            const ssize_t got = ::read(fd_, into + done, count - done);
+            if (got > 0)
+                done += static_cast<std::size_t>(got);
+            else if (got < 0 && errno == EINTR)
+                continue;
+            else
+                break;
+        }
+        return done;
+    }
+
+    void write(const unsigned char* bytes, std::size_t count) override
+    {
+        std::size_t done = 0;
+        while (done < count) {
+            const ssize_t put = ::write(fd_, bytes + done, count - done);
+            if (put > 0)
+                done += static_cast<std::size_t>(put);
+            else if (put < 0 && errno == EINTR)
+                continue;
+            else
+                break;
+        }
+    }
+
+    void close() override
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+class PosixSerialProvider final : public SerialProvider {
+public:
+    SerialPort* open(const std::string& name) override
+    {
+        // One port per process: the library never asks for a second while one is open.
+        if (port_.isOpen())
+            return nullptr;
+        return port_.openDevice(resolvePortName(name)) ? &port_ : nullptr;
+    }
+
+private:
+    PosixSerialPort port_;
+};
+
+PosixSerialProvider posixProvider;
+SerialProvider* current = &posixProvider;
+
+// The n of "COMn", or 0 when the name is not of that form.
+unsigned comNumber(const std::string& name)
+{
+    if (name.size() < 4 || name.size() > 7)
+        return 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i])
+            return 0;
+    }
+    unsigned n = 0;
+    for (std::size_t i = 3; i < name.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(name[i])))
+            return 0;
+        n = n * 10 + static_cast<unsigned>(name[i] - '0');
+    }
+    return n;
+}
+
+std::string configHome()
+{
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
+        return xdg;
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return std::string(home) + "/.config";
+    return {};
+}
+
+} // namespace
+
+void applyLineSettings(termios& tio)
+{
+    cfsetispeed(&tio, B9600);
+    cfsetospeed(&tio, B9600);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARODD | CSTOPB);
+    tio.c_cflag |= CS8 | PARENB | CREAD;
+    // Binary: no translation of input or output, no line discipline.
+    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL);
+    tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
+}
+
+SerialProvider& serialProvider() { return *current; }
+
+void setSerialProvider(SerialProvider* provider) { current = provider ? provider : &posixProvider; }
+
+std::string resolvePortName(const std::string& name)
+{
+    const unsigned n = comNumber(name);
+    if (n == 0)
+        return name;
+    // A dangling link still names this port: opening it fails rather than reaching another.
+    if (const std::string home = configHome(); !home.empty()) {
+        const std::string link = home + "/VELKO-Q37/ports/COM" + std::to_string(n);
+        struct stat info {};
+        if (lstat(link.c_str(), &info) == 0)
+            return link;
+    }
+    return "/dev/ttyS" + std::to_string(n - 1);
+}
+
+} // namespace fenlo::platform

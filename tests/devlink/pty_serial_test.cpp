@@ -1,0 +1,214 @@
+// The real serial code on a pseudo-terminal, and the COM name rules.
+#include "fenlo.h"
+#include "fenlo_host.h"
+#include "platform/line_settings.h"
+#include "platform/serial.h"
+#include "state.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <poll.h>
+#include <sys/file.h>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+class Pty {
+public:
+    Pty()
+    {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0)
+            slave_ = ptsname(master_);
+    }
+    ~Pty()
+    {
+        if (master_ >= 0)
+            close(master_);
+    }
+    int master() const { return master_; }
+    const std::string& slave() const { return slave_; }
+
+    // Reads from the master until `count` bytes came or a second passed.
+    std::vector<unsigned char> readMaster(std::size_t count) const
+    {
+        std::vector<unsigned char> got;
+        while (got.size() < count) {
+            pollfd p{master_, POLLIN, 0};
+            if (poll(&p, 1, 1000) <= 0)
+                break;
+            unsigned char buf[256];
+            const ssize_t n = read(master_, buf, sizeof buf);
+            if (n <= 0)
+                break;
+            got.insert(got.end(), buf, buf + n);
+        }
+        return got;
+    }
+
+private:
+    int master_ = -1;
+    std::string slave_;
+};
+
+void quietBox(const char*, const char*, unsigned) {}
+
+// Newer kernels drop parity and character size on a pseudo-terminal, which has no wire;
+// there the character format can only be checked on the settings the library asks for.
+bool kernelKeepsPtyCharacterFormat()
+{
+    Pty probe;
+    const int fd = open(probe.slave().c_str(), O_RDWR | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    termios tio{};
+    bool kept = false;
+    if (tcgetattr(fd, &tio) == 0) {
+        tio.c_cflag ^= PARENB;
+        const tcflag_t wanted = tio.c_cflag & PARENB;
+        kept = tcsetattr(fd, TCSANOW, &tio) == 0 && tcgetattr(fd, &tio) == 0 && (tio.c_cflag & PARENB) == wanted;
+    }
+    close(fd);
+    return kept;
+}
+
+class PtySerialTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(pty.slave().empty());
+        FenloSetMessageBox(quietBox);
+    }
+    void TearDown() override
+    {
+        ExitCom();
+        FenloSetMessageBox(nullptr);
+    }
+    Pty pty;
+};
+
+} // namespace
+
+TEST_F(PtySerialTest, OpensTheSlaveAt9600EvenParityRawAndMovesBytesBothWays)
+{
+    ASSERT_STREQ(OpenCom(pty.slave().c_str()), pty.slave().c_str());
+
+    termios tio{};
+    ASSERT_EQ(tcgetattr(pty.master(), &tio), 0);
+    EXPECT_EQ(cfgetospeed(&tio), B9600);
+    EXPECT_EQ(cfgetispeed(&tio), B9600);
+    EXPECT_FALSE(tio.c_lflag & (ICANON | ECHO | ISIG | IEXTEN));
+    EXPECT_FALSE(tio.c_oflag & OPOST);
+    EXPECT_FALSE(tio.c_iflag & (ICRNL | INLCR | IGNCR | ISTRIP));
+    if (kernelKeepsPtyCharacterFormat()) {
+        EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+        EXPECT_TRUE(tio.c_cflag & PARENB);
+        EXPECT_FALSE(tio.c_cflag & PARODD);
+        EXPECT_FALSE(tio.c_cflag & CSTOPB);
+    }
+
+    // Bytes that a line discipline would change or swallow must pass unchanged.
+    const std::vector<unsigned char> frame = {0x80, 0x0D, 0x0A, 0x03, 0x11, 0x13, 0x04, 0x7F, 0x9B, 0x10};
+    ASSERT_TRUE(TxFenlo(frame.data(), static_cast<unsigned char>(frame.size())));
+    EXPECT_EQ(pty.readMaster(frame.size()), frame);
+
+    const std::array<unsigned char, 3> reply = {0x90, 0x0D, 0x80};
+    ASSERT_EQ(write(pty.master(), reply.data(), reply.size()), 3);
+    EXPECT_TRUE(WaitRx(500, 3));
+    EXPECT_EQ(fenlo::RxBuffer[0], 0x90);
+    EXPECT_EQ(fenlo::RxBuffer[1], 0x0D);
+    EXPECT_EQ(fenlo::RxBuffer[2], 0x80);
+    EXPECT_EQ(fenlo::RxBuffer[3], 0);
+}
+
+TEST(LineSettings, NineSixHundredEightEvenOneBinaryKeepingTheRest)
+{
+    termios tio{};
+    tio.c_cflag = CS7 | PARODD | CSTOPB | CRTSCTS | HUPCL | CLOCAL;
+    tio.c_iflag = ICRNL | IXON | INPCK;
+    tio.c_oflag = OPOST | ONLCR;
+    tio.c_lflag = ICANON | ECHO | ISIG;
+    tio.c_cc[VSTART] = 0x11;
+    fenlo::platform::applyLineSettings(tio);
+
+    EXPECT_EQ(cfgetospeed(&tio), B9600);
+    EXPECT_EQ(cfgetispeed(&tio), B9600);
+    EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_TRUE(tio.c_cflag & PARENB);
+    EXPECT_FALSE(tio.c_cflag & (PARODD | CSTOPB));
+    EXPECT_FALSE(tio.c_iflag & ICRNL);
+    EXPECT_FALSE(tio.c_oflag & OPOST);
+    EXPECT_FALSE(tio.c_lflag & (ICANON | ECHO | ISIG));
+    // Flow control, line states and special characters as they were.
+    EXPECT_TRUE(tio.c_cflag & CRTSCTS);
+    EXPECT_TRUE(tio.c_cflag & HUPCL);
+    EXPECT_TRUE(tio.c_cflag & CLOCAL);
+    EXPECT_TRUE(tio.c_iflag & IXON);
+    EXPECT_TRUE(tio.c_iflag & INPCK);
+    EXPECT_EQ(tio.c_cc[VSTART], 0x11);
+}
+
+TEST_F(PtySerialTest, TheOpenPortIsNotShared)
+{
+    ASSERT_STREQ(OpenCom(pty.slave().c_str()), pty.slave().c_str());
+    const int other = open(pty.slave().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (other >= 0) {
+        // Root may pass the terminal's own exclusivity; the lock still refuses a second user.
+        EXPECT_NE(flock(other, LOCK_EX | LOCK_NB), 0);
+        close(other);
+    }
+}
+
+TEST_F(PtySerialTest, ACOMNameFollowsItsPortsLink)
+{
+    const std::filesystem::path home = std::filesystem::temp_directory_path() / ("velko-cfg-" + std::to_string(getpid()));
+    std::filesystem::create_directories(home / "VELKO-Q37" / "ports");
+    std::filesystem::create_symlink(pty.slave(), home / "VELKO-Q37" / "ports" / "COM7");
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedValue = saved ? saved : "";
+    setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+
+    EXPECT_STREQ(OpenCom("com7"), "com7");
+    const std::array<unsigned char, 1> sync = {0x80};
+    ASSERT_TRUE(TxFenlo(sync.data(), 1));
+    EXPECT_EQ(pty.readMaster(1), std::vector<unsigned char>{0x80});
+
+    EXPECT_EQ(fenlo::platform::resolvePortName("COM7"), (home / "VELKO-Q37/ports/COM7").string());
+    EXPECT_EQ(fenlo::platform::resolvePortName("COM10"), "/dev/ttyS9") << "no link: the n-th serial device";
+
+    if (saved)
+        setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+    std::filesystem::remove_all(home);
+}
+
+TEST(PortNames, OnlyCOMWithANumberFromOneIsAComName)
+{
+    const std::string cfg = "/nonexistent-velko-config";
+    setenv("XDG_CONFIG_HOME", cfg.c_str(), 1);
+    struct Case {
+        const char* given;
+        const char* resolved;
+    };
+    for (const Case& c : {Case{"COM1", "/dev/ttyS0"}, Case{"Com3", "/dev/ttyS2"}, Case{"COM10", "/dev/ttyS9"},
+                          Case{"COM0", "COM0"}, Case{"COM", "COM"}, Case{"COMX", "COMX"},
+                          Case{"/dev/pts/3", "/dev/pts/3"}, Case{"", ""}})
+        EXPECT_EQ(fenlo::platform::resolvePortName(c.given), c.resolved) << c.given;
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(PortNames, AMissingDeviceFailsToOpen)
+{
+    FenloSetMessageBox(quietBox);
+    EXPECT_STREQ(OpenCom("/dev/velko-no-such-port"), "Error");
+    EXPECT_STREQ(OpenCom(nullptr), "Error");
+    FenloSetMessageBox(nullptr);
+}
