@@ -1,0 +1,263 @@
+#include "maskedit.h"
+
+#include <QKeyEvent>
+
+TMaskEdit::TMaskEdit(QWidget* parent) : QLineEdit(parent) {}
+
+void TMaskEdit::setEditMask(const QString& mask)
+{
+    // The typed positions' characters, in order, carry over to the new mask.
+    QString plain;
+    if (masked()) {
+        for (const Position& p : positions_) {
+            if (p.kind != Kind::Fixed)
+                plain += p.value.isNull() ? QChar(u' ') : p.value;
+        }
+        while (!plain.isEmpty() && plain.back() == u' ')
+            plain.chop(1);
+    } else {
+        plain = QLineEdit::text();
+    }
+
+    maskText_ = mask;
+    positions_.clear();
+    keepFixed_ = true;
+    leadingBlanks_ = false;
+    blank_ = u'_';
+
+    QString body = mask;
+    const QStringList parts = mask.split(u';');
+    if (parts.size() >= 2) {
+        body = parts[0];
+        keepFixed_ = parts[1] != u"0";
+        if (parts.size() >= 3 && !parts[2].isEmpty())
+            blank_ = parts[2][0];
+    }
+
+    Case letterCase = Case::AsTyped;
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        const QChar c = body[i];
+        Position p;
+        p.letterCase = letterCase;
+        switch (c.unicode()) {
+        case u'\\':
+            if (++i >= body.size())
+                continue;
+            p.fixed = body[i];
+            break;
+        case u'>':
+            if (i + 1 < body.size() && body[i + 1] == u'<') {
+                ++i;
+                letterCase = Case::AsTyped;
+            } else {
+                letterCase = Case::Upper;
+            }
+            continue;
+        case u'<':
+            if (i + 1 < body.size() && body[i + 1] == u'>') {
+                ++i;
+                letterCase = Case::AsTyped;
+            } else {
+                letterCase = Case::Lower;
+            }
+            continue;
+        case u'!': leadingBlanks_ = true; continue;
+        case u'9': p.kind = Kind::Digit; break;
+        case u'0': p.kind = Kind::Digit; p.required = true; break;
+        case u'#': p.kind = Kind::DigitOrSign; break;
+        case u'l': p.kind = Kind::Letter; break;
+        case u'L': p.kind = Kind::Letter; p.required = true; break;
+        case u'a': p.kind = Kind::LetterOrDigit; break;
+        case u'A': p.kind = Kind::LetterOrDigit; p.required = true; break;
+        case u'c': p.kind = Kind::Any; break;
+        case u'C': p.kind = Kind::Any; p.required = true; break;
+        default: p.fixed = c; break; // "/" and ":" are fixed separators too
+        }
+        positions_.push_back(p);
+    }
+
+    if (!masked()) {
+        QLineEdit::setText(plain);
+        return;
+    }
+
+    // Spread the plain text over the typed positions; with "!" a short text sits at the end.
+    QVector<int> typed;
+    for (int i = 0; i < positions_.size(); ++i) {
+        if (positions_[i].kind != Kind::Fixed)
+            typed.push_back(i);
+    }
+    const qsizetype skip = leadingBlanks_ ? std::max<qsizetype>(0, typed.size() - plain.size()) : 0;
+    for (qsizetype s = 0; s < typed.size(); ++s) {
+        const qsizetype from = s - skip;
+        if (from < 0 || from >= plain.size() || plain[from] == u' ')
+            continue;
+        Position& p = positions_[typed[s]];
+        p.value = cased(p, plain[from]);
+    }
+    render(0);
+}
+
+QString TMaskEdit::text() const
+{
+    if (!masked())
+        return QLineEdit::text();
+    QString out;
+    for (const Position& p : positions_) {
+        if (p.kind == Kind::Fixed) {
+            if (keepFixed_)
+                out += p.fixed;
+        } else {
+            out += p.value.isNull() ? QChar(u' ') : p.value;
+        }
+    }
+    return out;
+}
+
+void TMaskEdit::setText(const QString& text)
+{
+    if (!masked()) {
+        QLineEdit::setText(text);
+        return;
+    }
+    // Position by position, as text() gives it; fixed characters stay what the mask says.
+    qsizetype at = 0;
+    for (Position& p : positions_) {
+        if (p.kind == Kind::Fixed) {
+            if (keepFixed_)
+                ++at;
+            continue;
+        }
+        const QChar c = at < text.size() ? text[at] : QChar(u' ');
+        ++at;
+        p.value = c == u' ' ? QChar() : cased(p, c);
+    }
+    render(0);
+}
+
+bool TMaskEdit::accepts(const Position& p, QChar c)
+{
+    switch (p.kind) {
+    case Kind::Fixed: return false;
+    case Kind::Digit: return c >= u'0' && c <= u'9';
+    case Kind::DigitOrSign: return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-';
+    case Kind::Letter: return c.isLetter();
+    case Kind::LetterOrDigit: return c.isLetterOrNumber();
+    case Kind::Any: return c.isPrint();
+    }
+    return false;
+}
+
+QChar TMaskEdit::cased(const Position& p, QChar c)
+{
+    switch (p.letterCase) {
+    case Case::Upper: return c.toUpper();
+    case Case::Lower: return c.toLower();
+    case Case::AsTyped: break;
+    }
+    return c;
+}
+
+int TMaskEdit::slotAtOrAfter(int index) const
+{
+    for (int i = std::max(index, 0); i < positions_.size(); ++i) {
+        if (positions_[i].kind != Kind::Fixed)
+            return i;
+    }
+    return -1;
+}
+
+int TMaskEdit::slotBefore(int index) const
+{
+    for (int i = std::min<int>(index, static_cast<int>(positions_.size())) - 1; i >= 0; --i) {
+        if (positions_[i].kind != Kind::Fixed)
+            return i;
+    }
+    return -1;
+}
+
+void TMaskEdit::clearSlots(int from, int to)
+{
+    for (int i = from; i < to && i < positions_.size(); ++i)
+        positions_[i].value = QChar();
+}
+
+void TMaskEdit::render(int cursor)
+{
+    QString shown;
+    for (const Position& p : positions_)
+        shown += p.kind == Kind::Fixed ? p.fixed : (p.value.isNull() ? blank_ : p.value);
+    QLineEdit::setText(shown);
+    setCursorPosition(cursor);
+}
+
+void TMaskEdit::typeCharacter(QChar c)
+{
+    const int at = slotAtOrAfter(cursorPosition());
+    if (at < 0 || !accepts(positions_[at], c))
+        return;
+    positions_[at].value = cased(positions_[at], c);
+    const int next = slotAtOrAfter(at + 1);
+    render(next < 0 ? at + 1 : next);
+}
+
+void TMaskEdit::keyPressEvent(QKeyEvent* event)
+{
+    if (onKeyPress && !event->text().isEmpty()) {
+        QChar key = event->text()[0];
+        onKeyPress(key);
+        if (key.isNull()) {
+            event->accept();
+            return;
+        }
+    }
+    if (!masked() || isReadOnly()) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+
+    const int cursor = cursorPosition();
+    if (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) {
+        if (hasSelectedText()) {
+            const int start = selectionStart();
+            clearSlots(start, start + static_cast<int>(selectedText().size()));
+            render(start);
+        } else if (event->key() == Qt::Key_Backspace) {
+            const int at = slotBefore(cursor);
+            if (at >= 0) {
+                positions_[at].value = QChar();
+                render(at);
+            }
+        } else {
+            const int at = slotAtOrAfter(cursor);
+            if (at >= 0) {
+                positions_[at].value = QChar();
+                render(cursor);
+            }
+        }
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut)
+        || event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+        event->accept(); // the mask decides what a position holds; no bulk edits
+        return;
+    }
+    const QString typed = event->text();
+    if (!typed.isEmpty() && typed[0].isPrint() && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        for (QChar c : typed)
+            typeCharacter(c);
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TMaskEdit::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    if (masked()) {
+        const int first = slotAtOrAfter(0);
+        setCursorPosition(first < 0 ? 0 : first);
+    }
+}
