@@ -1,0 +1,35 @@
+// Side files and settings files are 8-bit text in code page 950, whatever the locale, so
+// that they travel to and from the users' machines unchanged. In memory text is UTF-8.
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velko {
+
+// A file that cannot be opened or created; the message is the one the user sees.
+class FileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Bytes that are not code page 950 become U+FFFD, so nothing stops a read.
+std::string Cp950ToUtf8(std::string_view bytes);
+// Characters that code page 950 cannot hold become '?'.
+std::string Utf8ToCp950(std::string_view text);
+
+// Lines end at CR LF, a lone CR or a lone LF; a last line without an end still counts.
+std::vector<std::string> SplitLines(std::string_view text);
+// Every line followed by CR LF, the last one included.
+std::string JoinLines(const std::vector<std::string>& lines);
+
+// The whole file as its lines (UTF-8). Throws FileError "Cannot open file <path>".
+std::vector<std::string> ReadTextLines(const std::filesystem::path& file);
+// Writes the lines with CR LF after each, replacing the file. Throws FileError
+// "Cannot create file <path>".
+void WriteTextLines(const std::filesystem::path& file, const std::vector<std::string>& lines);
+
+} // namespace velko
