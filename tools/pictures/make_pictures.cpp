@@ -143,14 +143,14 @@ QImage aboutBackground()
     glow.setColorAt(0, QColor(255, 255, 255, 200));
     glow.setColorAt(1, QColor(255, 255, 255, 0));
     p.fillRect(img.rect(), glow);
-    drawTransmitter(p, QRectF(24, 14, 34, 44), QColor(250, 170, 30));
-    drawWaves(p, QPointF(55, 10), 4, 8, QColor(40, 80, 160, 200), 2.0);
+    drawTransmitter(p, QRectF(24, 18, 30, 40), QColor(250, 170, 30));
+    drawWaves(p, QPointF(52, 14), 4, 8, QColor(40, 80, 160, 200), 2.0);
     // a quiet band for the title and a frame behind the text box
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 120));
     p.drawRoundedRect(QRectF(16, 66, 325, 216), 8, 8);
     p.setPen(QPen(QColor(20, 50, 120), 1.5));
-    p.drawLine(QPointF(24, 104), QPointF(333, 104));
+    p.drawLine(QPointF(24, 94), QPointF(250, 94));
     return img;
 }
 
