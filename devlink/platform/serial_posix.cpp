@@ -10,7 +10,9 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
+#include <ctime>
 #include <unistd.h>
 
 namespace fenlo::platform {
@@ -46,7 +48,13 @@ public:
         if (tcgetattr(fd_, &tio) != 0)
             return false;
         applyLineSettings(tio);
-        return tcsetattr(fd_, TCSANOW, &tio) == 0;
+        if (tcsetattr(fd_, TCSANOW, &tio) == 0)
+            return true;
+        // A pseudo-terminal has no wire and holds no character format: when parity was all
+        // that was left to change (it already runs at 9600, raw), the call fails for that alone.
+        termios now{};
+        return errno == EINVAL && isPseudoTerminal() && tcgetattr(fd_, &now) == 0
+            && sameExceptCharacterFormat(now, tio);
     }
 
     void escape(ModemSignal signal) override
@@ -87,7 +95,40 @@ public:
         return done;
     }
 
+    // Returns once the bytes are on the wire, as a blocking write to a serial port does where
+    // the loader's waits were measured: the waits count from the end of the frame. A drain
+    // that returns early (a pseudo-terminal, some adapters) is made up to the line time.
     void write(const unsigned char* bytes, std::size_t count) override
+    {
+        timespec start{};
+        clock_gettime(CLOCK_MONOTONIC, &start);
+        writeAll(bytes, count);
+        tcdrain(fd_);
+        const long long lineNs = static_cast<long long>(count) * BitsPerCharacter * 1000000000LL / LineBaud;
+        timespec until = start;
+        until.tv_sec += static_cast<time_t>(lineNs / 1000000000LL);
+        until.tv_nsec += static_cast<long>(lineNs % 1000000000LL);
+        if (until.tv_nsec >= 1000000000L) {
+            until.tv_nsec -= 1000000000L;
+            ++until.tv_sec;
+        }
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+        }
+    }
+
+    void close() override
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    // Start, eight data bits, parity and stop bit.
+    static constexpr long long BitsPerCharacter = 11;
+    static constexpr long long LineBaud = 9600;
+
+    void writeAll(const unsigned char* bytes, std::size_t count)
     {
         std::size_t done = 0;
         while (done < count) {
@@ -101,14 +142,22 @@ public:
         }
     }
 
-    void close() override
+    bool isPseudoTerminal() const
     {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
+        struct stat info {};
+        // Unix98 pseudo-terminal slaves: majors 136 to 143.
+        return fstat(fd_, &info) == 0 && S_ISCHR(info.st_mode) && major(info.st_rdev) >= 136
+            && major(info.st_rdev) <= 143;
     }
 
-private:
+    static bool sameExceptCharacterFormat(const termios& a, const termios& b)
+    {
+        const tcflag_t format = CSIZE | PARENB | PARODD | CSTOPB;
+        return cfgetospeed(&a) == cfgetospeed(&b) && cfgetispeed(&a) == cfgetispeed(&b)
+            && (a.c_cflag & ~format) == (b.c_cflag & ~format) && a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag
+            && a.c_lflag == b.c_lflag;
+    }
+
     int fd_ = -1;
 };
 

@@ -212,3 +212,12 @@ TEST(PortNames, AMissingDeviceFailsToOpen)
     EXPECT_STREQ(OpenCom(nullptr), "Error");
     FenloSetMessageBox(nullptr);
 }
+
+TEST_F(PtySerialTest, TheSamePseudoTerminalOpensAgainAfterExitCom)
+{
+    // Once it runs at 9600 raw, parity is all a second setting would change, and a
+    // pseudo-terminal cannot take it.
+    ASSERT_STREQ(OpenCom(pty.slave().c_str()), pty.slave().c_str());
+    ExitCom();
+    EXPECT_STREQ(OpenCom(pty.slave().c_str()), pty.slave().c_str());
+}

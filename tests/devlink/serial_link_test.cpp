@@ -66,7 +66,7 @@ TEST_F(LinkTest, ExitComWithoutPortDoesNothingAndSendsFail)
     EXPECT_EQ(nowMs(), 0.0) << "no delay either";
 }
 
-TEST_F(LinkTest, TxFenloPurgesClearsSendsAndWaitsThirtyMs)
+TEST_F(LinkTest, TxFenloPurgesClearsSendsThenWaitsThirtyMs)
 {
     SyncAckUnit unit;
     openPort(unit);
@@ -77,7 +77,7 @@ TEST_F(LinkTest, TxFenloPurgesClearsSendsAndWaitsThirtyMs)
     const unsigned char frame[] = {0x80, 0x14, 0x04, 0x04, 0x60, 0xFF, 0x80, 0x00, 0x9B, 0x10};
     ASSERT_TRUE(TxFenlo(frame, sizeof frame));
 
-    EXPECT_EQ(nowMs(), 35.0);
+    EXPECT_EQ(world.clock.now(), ms(5) + sizeof frame * CharTime + ms(30)) << "the write waits for its bytes";
     EXPECT_TRUE(std::all_of(fenlo::RxBuffer, fenlo::RxBuffer + 256, [](auto b) { return b == 0; }));
     EXPECT_EQ(fenlo::RxBuffer[256], 0xAA) << "the terminator byte is not part of the clearing";
     EXPECT_EQ(world.line.hostQueued(), 0u) << "stale input was discarded";
@@ -124,10 +124,10 @@ TEST_P(WaitRxTest, TakesWhatTheLineGives)
     c.script(unit);
     openPort(unit);
     ASSERT_TRUE(FenloRespond());
-    const double sent = nowMs();
+    const Time sent = world.clock.now();
 
     EXPECT_EQ(WaitRx(c.timeout, c.count), c.result);
-    EXPECT_EQ(nowMs() - sent, c.elapsedMs);
+    EXPECT_EQ(toMs(world.clock.now() - sent), c.elapsedMs);
     if (c.result) {
         EXPECT_EQ(Bytes(fenlo::RxBuffer, fenlo::RxBuffer + c.taken.size()), c.taken);
         EXPECT_EQ(fenlo::RxBuffer[c.taken.size()], 0);

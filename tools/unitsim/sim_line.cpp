@@ -6,6 +6,8 @@ namespace unitsim {
 
 void Line::sendToHost(Time earliest, const Bytes& bytes)
 {
+    if (unplugged_)
+        return;
     Time at = std::max(earliest, toHostFreeAt_);
     for (Byte b : bytes) {
         at += CharTime;
@@ -20,14 +22,20 @@ void Line::clearRecords()
     modemChanges_.clear();
 }
 
+std::size_t Line::firstBurstLength() const
+{
+    std::size_t n = 1;
+    while (n < toUnit_.size() && toUnit_[n].at == toUnit_[n - 1].at + CharTime)
+        ++n;
+    return n;
+}
+
 void Line::catchUp()
 {
     const Time now = clock_.now();
     // Hand the unit every burst whose last byte has arrived and that no byte continues.
     while (!toUnit_.empty() && toUnit_.front().at <= now) {
-        std::size_t n = 1;
-        while (n < toUnit_.size() && toUnit_[n].at == toUnit_[n - 1].at + CharTime)
-            ++n;
+        const std::size_t n = firstBurstLength();
         const Time end = toUnit_[n - 1].at;
         if (end > now)
             return;
@@ -82,6 +90,8 @@ long Line::queued()
 
 std::size_t Line::read(unsigned char* into, std::size_t count)
 {
+    if (unplugged_)
+        return 0;
     const std::size_t available = std::min(count, hostQueued());
     for (std::size_t i = 0; i < available; ++i) {
         into[i] = toHost_.front().byte;
@@ -92,13 +102,39 @@ std::size_t Line::read(unsigned char* into, std::size_t count)
 
 void Line::write(const unsigned char* bytes, std::size_t count)
 {
+    if (unplugged_)
+        return;
+    hostSends(Bytes(bytes, bytes + count));
+    if (toUnitFreeAt_ > clock_.now())
+        clock_.advance(toUnitFreeAt_ - clock_.now());
+}
+
+void Line::hostSends(const Bytes& bytes)
+{
     catchUp();
     Time at = std::max(clock_.now(), toUnitFreeAt_);
-    for (std::size_t i = 0; i < count; ++i) {
+    for (Byte b : bytes) {
         at += CharTime;
-        toUnit_.push_back({at, bytes[i]});
+        toUnit_.push_back({at, b});
     }
     toUnitFreeAt_ = at;
+}
+
+void Line::unplug()
+{
+    unplugged_ = true;
+    queryFails = true;
+    toHost_.clear();
+}
+
+std::optional<Time> Line::nextDue() const
+{
+    std::optional<Time> due;
+    if (!toUnit_.empty())
+        due = toUnit_[firstBurstLength() - 1].at;
+    if (!toHost_.empty() && (!due || toHost_.front().at < *due))
+        due = toHost_.front().at;
+    return due;
 }
 
 World::World()

@@ -3,7 +3,8 @@
 // Time runs in units of 1/96000 s, so that both a millisecond (96) and a character of
 // 11 bits at 9600 baud (110) are whole numbers. Bytes written by the host reach the unit
 // one character time apart; a run of back-to-back bytes reaches the unit as one burst,
-// at the time its last byte has arrived. The unit's bytes reach the host's input queue
+// at the time its last byte has arrived. The host's write returns once its last byte is on
+// the line, as a blocking serial write does. The unit's bytes reach the host's input queue
 // the same way. Nothing moves between calls: every call on the line first brings the
 // line up to the clock's present.
 #pragma once
@@ -13,6 +14,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <vector>
 
 namespace unitsim {
@@ -89,6 +91,15 @@ public:
     // Faults of the line itself.
     bool configureFails = false;
     bool queryFails = false;
+    // The port vanishes, as an adapter pulled out: writes go nowhere, status queries fail.
+    void unplug();
+    bool unplugged() const { return unplugged_; }
+
+    // The host's bytes put on the line from now on without waiting for them to leave (a
+    // driver that relays a real host's bytes, which already waited).
+    void hostSends(const Bytes& bytes);
+    // When the next burst reaches the unit or the next byte reaches the host, if any.
+    std::optional<Time> nextDue() const;
 
     // Bytes in the host's input queue now, without taking them.
     std::size_t hostQueued();
@@ -112,10 +123,13 @@ private:
     };
 
     void catchUp();
+    // Bytes of the run at the head of the unit's side, back to back.
+    std::size_t firstBurstLength() const;
 
     SimClock& clock_;
     Unit* unit_ = nullptr;
     bool open_ = false;
+    bool unplugged_ = false;
     bool dtr_ = false;
     bool rts_ = false;
     std::deque<Timed> toUnit_;
