@@ -42,4 +42,35 @@ FENLO_API void CheckSum(unsigned char* frame, int length);
 FENLO_API unsigned char DeHamming(unsigned char nibble);
 FENLO_API unsigned char ReHamming(unsigned char codeword);
 
+/* Loader entry, passwords, version and patch. */
+
+/* Brings the unit into its loader by the DTR/RTS entry patterns; true once it acknowledged. */
+FENLO_API bool Handshake(void);
+FENLO_API bool WritePassword(const unsigned char* password);
+FENLO_API bool WriteBlankPassword(void);
+/* The loader's version byte; 0 when the entry or the password failed, 0xEE when the unit
+ * gives no version at all. Decides whether the later steps load the patch first. */
+FENLO_API unsigned char GetICData(const unsigned char* password);
+FENLO_API bool FenloMassErase(void);
+FENLO_API bool WritePatchFile(void);
+FENLO_API bool LoadPCC22(void);
+FENLO_API bool LoadPC220(void);
+/* Writes 32 bytes straight to the vector table at 0xFFE0. */
+FENLO_API bool WritePasswordOld(const unsigned char* data);
+
+/* Information segments and data blocks. Order: GetICData first; to read LoadSegmentA then
+ * LoadSegmentB; to write EraseSegmentA, EraseSegmentB, WriteSegmentA, WriteSegmentB. */
+
+FENLO_API bool EraseSegmentA(const unsigned char* password);
+FENLO_API bool EraseSegmentB(const unsigned char* password);
+FENLO_API bool WriteSegmentA(const unsigned char (*image)[FENLO_SEGMENT_BYTES], const unsigned char* password);
+FENLO_API bool WriteSegmentB(const unsigned char (*image)[FENLO_SEGMENT_BYTES], const unsigned char* password);
+/* On true row 1 holds Segment A; on false the image is untouched. */
+FENLO_API bool LoadSegmentA(unsigned char (*image)[FENLO_SEGMENT_BYTES], const unsigned char* password);
+/* On true row 0 holds Segment B; on false the image is untouched. */
+FENLO_API bool LoadSegmentB(unsigned char (*image)[FENLO_SEGMENT_BYTES], const unsigned char* password);
+/* Reads the 128 bytes at the low 16 bits of `address` into a 138-byte record (check bytes
+ * 0x00 0x00); on false the record is all 0xFF. */
+FENLO_API bool LoadData(int address, const unsigned char* password, unsigned char* record);
+
 #endif

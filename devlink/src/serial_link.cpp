@@ -12,6 +12,7 @@ namespace fenlo {
 
 platform::SerialPort* PortHandle = nullptr;
 unsigned char RxBuffer[RxBufferSize + 1] = {};
+std::size_t RxTaken = 0;
 unsigned char PatchRequired = 0;
 int ProgressDone = 0;
 int ProgressTotal = 0;
@@ -26,6 +27,7 @@ void takeQueued(std::size_t count)
 {
     const std::size_t got = PortHandle ? PortHandle->read(RxBuffer, count) : 0;
     RxBuffer[got] = 0;
+    RxTaken = got;
 }
 
 // A failed query (no port) counts as an empty queue.
@@ -83,6 +85,7 @@ FENLO_API bool TxFenlo(const unsigned char* bytes, unsigned char count)
         return false;
     PortHandle->purgeInput();
     std::memset(RxBuffer, 0, RxBufferSize);
+    RxTaken = 0;
     if (bytes && count > 0)
         PortHandle->write(bytes, count);
     Delay(30);
