@@ -1,0 +1,34 @@
+// A picture control that tells its owner when the pointer enters and leaves it; presses
+// and releases reach the ordinary mouse events of the picture as before.
+#pragma once
+
+#include <QLabel>
+
+#include <functional>
+
+class TImageEx : public QLabel {
+    Q_OBJECT
+
+public:
+    using NotifyEvent = std::function<void(QObject* sender)>;
+    using MouseEvent = std::function<void(QObject* sender, Qt::MouseButton button,
+                                          Qt::KeyboardModifiers shift, int x, int y)>;
+
+    explicit TImageEx(QWidget* parent = nullptr);
+
+    NotifyEvent OnMouseLeave;
+    NotifyEvent OnMouseEnter;
+    MouseEvent OnMouseDown;
+    MouseEvent OnMouseUp;
+
+protected:
+    // Enter and leave are taken here and not handed on.
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void FMouseEnter();
+    void FMouseLeave();
+};

@@ -1,0 +1,247 @@
+// The main window's life: construction, creation (stored bounds and port), closing.
+#include "mainform.h"
+
+#include "battery_limits.h"
+#include "conversion.h"
+#include "dialogs.h"
+#include "mainform_controls.h"
+#include "registry_store.h"
+#include "settings_image.h"
+#include "text_file.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QMenu>
+
+#include <fenlo.h>
+
+#include <unistd.h>
+
+TMainForm* MainForm = nullptr;
+QString ComPortName;
+QString CustomerText;
+QString CodeWorkText;
+QString AllocationTemplate;
+QString AllocationText;
+char StartupDir[260] = {};
+velko::RegistryStore* SettingsRegistry = nullptr;
+unsigned char SettingsLoaded = 0;
+
+namespace velko {
+
+OpenComFunction OpenComCall = &::OpenCom;
+
+void RestoreStartupDir()
+{
+    if (StartupDir[0] != '\0' && ::chdir(StartupDir) != 0) {
+        // The folder has gone; the side files are then looked for where we are.
+    }
+}
+
+} // namespace velko
+
+using velko::EditImage;
+using velko::FindControl;
+using velko::SegA;
+using velko::SegB;
+
+namespace {
+
+const char* const RelayGrids[] = {"UDRelayTable", "LRRelayTable", "EWRelayTable", "SNRelayTable"};
+
+void clearBit(std::uint8_t& byte, int bit) { byte = static_cast<std::uint8_t>(byte & ~(1u << bit)); }
+void setBit(std::uint8_t& byte, int bit) { byte = static_cast<std::uint8_t>(byte | (1u << bit)); }
+
+} // namespace
+
+TMainForm::TMainForm(QWidget* owner) : QWidget(owner)
+{
+    setupUi(this);
+    move(319, 198); // the window definition's place, until the store says otherwise
+    BuildChrome();
+    BindEvents();
+
+    // 1-3: the relay grids' lever-position headers; the grids wait for their relay counts.
+    for (const char* name : RelayGrids) {
+        QTableWidget* grid = FindControl<QTableWidget>(this, name);
+        if (!grid)
+            continue;
+        for (int column = 1; column <= 5; ++column)
+            velko::SetCellText(grid, 0, column, QStringLiteral("  (%1)").arg(6 - column));
+        velko::SetCellText(grid, 0, 6, QStringLiteral("   0"));
+        for (int column = 7; column <= 11; ++column)
+            velko::SetCellText(grid, 0, column, QStringLiteral("  (%1)").arg(column - 6));
+        grid->setEnabled(false);
+    }
+    if (QTableWidget* keys = FindControl<QTableWidget>(this, "KeyRelayTable")) {
+        velko::SetCellText(keys, 0, 0, QStringLiteral("Relay"));
+        velko::SetCellText(keys, 1, 0, QStringLiteral("Key"));
+    }
+
+    // 4: side files are looked for here from now on.
+    if (!::getcwd(StartupDir, sizeof StartupDir))
+        StartupDir[0] = '\0';
+
+    // 5: the first page.
+    ShowPage(0);
+
+    // 6: joystick gaps.
+    const char* const gaps[] = {"VR1YGap", "VR1XGap", "VR2YGap", "VR2XGap"};
+    for (int i = 0; i < 4; ++i)
+        SegB(EditImage, 54 + i) = 25;
+    for (int i = 0; i < 4; ++i)
+        if (QLineEdit* edit = FindControl<QLineEdit>(this, gaps[i]))
+            edit->setText(QString::number(SegB(EditImage, 54 + i)));
+
+    // 7: the power-on mode.
+    if (QComboBox* list = FindControl<QComboBox>(this, "OpenModeFunc"))
+        list->setCurrentIndex(1);
+    OpenModeFuncChange(nullptr);
+
+    // 8: key bytes that start-up owns.
+    std::uint8_t& mask27 = SegA(EditImage, 27);
+    clearBit(mask27, 3);
+    SegA(EditImage, 26) &= 0x81;
+    for (int k : {106, 107, 108, 109, 110, 111, 112, 113, 114, 115, 92, 93, 102, 103})
+        SegA(EditImage, k) = 0;
+    setBit(mask27, 5);
+    setBit(mask27, 6);
+    SegA(EditImage, 14) = 0;
+    SegA(EditImage, 15) = 0;
+    SegA(EditImage, 13) = 0;
+    clearBit(SegA(EditImage, 19), 5);
+
+    // 9: the allocation template.
+    AllocationTemplate = QString::fromStdString(velko::JoinLines(velko::ReadTextLines("ETM.vfa")));
+    AllocationText = AllocationTemplate;
+    Modify_Allocation_Draw();
+
+    // 10: the model digits lead the serial number and the ID code.
+    const QString idMask = QStringLiteral("\\3\\7>999999<");
+    MachineSN->setEditMask(idMask);
+    IDCODE->setEditMask(idMask);
+
+    // 11: R0's inching time.
+    if (QComboBox* list = FindControl<QComboBox>(this, "InchTime"))
+        list->setCurrentIndex(5);
+    InchTimeChange(nullptr);
+
+    // The creation event: what goes wrong in it is shown, and the start goes on.
+    try {
+        FormCreate(this);
+    } catch (const std::exception& e) {
+        velko::ShowException(QString::fromStdString(e.what()));
+    }
+}
+
+TMainForm::~TMainForm()
+{
+    if (MainForm == this)
+        MainForm = nullptr;
+}
+
+void TMainForm::ApplyStoredBounds()
+{
+    const velko::RegistryStore& store = *SettingsRegistry;
+    // Each value takes effect as soon as it is read; the window keeps a fixed size.
+    const int left = store.ReadInteger("Left");
+    move(left, y());
+    const int top = store.ReadInteger("Top");
+    move(x(), top);
+    setFixedHeight(store.ReadInteger("Height"));
+    setFixedWidth(store.ReadInteger("Width"));
+}
+
+void TMainForm::WriteStoredBounds()
+{
+    // Position of the frame, size of the client area: the pair that sets the window back
+    // where it was whatever the window manager's frame.
+    SettingsRegistry->WriteInteger("Left", x());
+    SettingsRegistry->WriteInteger("Top", y());
+    SettingsRegistry->WriteInteger("Height", height());
+    SettingsRegistry->WriteInteger("Width", width());
+}
+
+void TMainForm::FormCreate(QObject*)
+{
+    delete SettingsRegistry;
+    SettingsRegistry = new velko::RegistryStore();
+    SettingsRegistry->OpenKey(true);
+
+    try {
+        ApplyStoredBounds();
+        ComPortName = QString::fromStdString(SettingsRegistry->ReadString("COM"));
+    } catch (const velko::RegistryError&) {
+        ComPortName = QStringLiteral("COM1");
+        WriteStoredBounds();
+        SettingsRegistry->WriteString("COM", ComPortName.toStdString());
+    }
+
+    for (int i = 1; i <= 10; ++i)
+        NCOM[i]->setChecked(false);
+    for (int i = 1; i <= 10; ++i) {
+        if (ComPortName == QStringLiteral("COM%1").arg(i)) {
+            NCOM[i]->setChecked(true);
+            break;
+        }
+    }
+
+    velko::OpenComCall(ComPortName.toStdString().c_str());
+
+    // Battery bands and duty cycle: defaults shown in their edits and taken into the image.
+    const auto takeEdit = [this](const char* name, const QString& text) {
+        QLineEdit* edit = FindControl<QLineEdit>(this, name);
+        if (!edit)
+            return text;
+        edit->setText(text);
+        velko::SetEditColour(edit, velko::TakenColour);
+        return edit->text();
+    };
+    const QString battUp = takeEdit("BattUp", QStringLiteral("5.20"));
+    const QString battUp1 = takeEdit("BattUp1", QStringLiteral("4.56"));
+    const QString battDown = takeEdit("BattDown", QStringLiteral("4.48"));
+    const QString battDown1 = takeEdit("BattDown1", QStringLiteral("3.95"));
+    velko::StoreBatteryPair(battUp.toStdString(), battUp1.toStdString(), velko::BatteryPair::Upper);
+    velko::StoreBatteryPair(battDown.toStdString(), battDown1.toStdString(), velko::BatteryPair::Lower);
+
+    const QString dutyCounter = takeEdit("DutyCounter", QStringLiteral("10"));
+    SegB(EditImage, 51) = static_cast<std::uint8_t>(velko::StrToInt(dutyCounter.trimmed()));
+    const QString dutyTx = takeEdit("DutyTx", QStringLiteral("2"));
+    SegB(EditImage, 52) = static_cast<std::uint8_t>(velko::StrToInt(dutyTx.trimmed()));
+}
+
+void TMainForm::FormClose(QObject*)
+{
+    if (!SettingsRegistry)
+        return;
+    WriteStoredBounds();
+    SettingsRegistry->WriteString("COM", ComPortName.toStdString());
+    delete SettingsRegistry;
+    SettingsRegistry = nullptr;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    // A store that cannot be written is reported, but never keeps the program from closing.
+    try {
+        FormClose(this);
+    } catch (const std::exception& e) {
+        delete SettingsRegistry;
+        SettingsRegistry = nullptr;
+        velko::ShowException(QString::fromStdString(e.what()));
+    }
+    event->accept();
+}
+
+void TMainForm::SetAlphaBlend(bool on)
+{
+    alphaBlend_ = on;
+    setWindowOpacity(on ? alphaBlendValue_ / 255.0 : 1.0);
+}
+
+void TMainForm::SetAlphaBlendValue(int value)
+{
+    alphaBlendValue_ = value;
+    if (alphaBlend_)
+        setWindowOpacity(value / 255.0);
+}

@@ -1,0 +1,150 @@
+// The main window: header, tool bar, seven settings pages, status bar; and the process-wide
+// state of the program that lives beside it.
+#pragma once
+
+#include "ui_MainForm.h"
+
+#include <QIcon>
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+class QMenu;
+class QAction;
+class QTimer;
+class QLabel;
+class TImageEx;
+
+namespace velko {
+class RegistryStore;
+}
+
+class TMainForm : public QWidget, public Ui::TMainForm {
+    Q_OBJECT
+
+public:
+    // Builds the window and runs its start-up steps, then FormCreate. Throws velko::FileError
+    // when "ETM.vfa" cannot be read.
+    explicit TMainForm(QWidget* owner = nullptr);
+    ~TMainForm() override;
+
+    void FormCreate(QObject* Sender);
+    void FormClose(QObject* Sender);
+
+    // Tool bar.
+    void OpenFileBtnMouseLeave(QObject* Sender);
+    void OpenFileBtnMouseEnter(QObject* Sender);
+    void OpenFileBtnMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void OpenFileBtnMouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void SaveFileBtnMouseLeave(QObject* Sender);
+    void SaveFileBtnMouseEnter(QObject* Sender);
+    void SaveFileBtnMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void SaveFileBtnMouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void PrintBtnMouseLeave(QObject* Sender);
+    void PrintBtnMouseEnter(QObject* Sender);
+    void PrintBtnMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void PrintBtnMouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void ReadSetBtnMouseLeave(QObject* Sender);
+    void ReadSetBtnMouseEnter(QObject* Sender);
+    void ReadSetBtnMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void ReadSetBtnMouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void WriteSetBtnMouseLeave(QObject* Sender);
+    void WriteSetBtnMouseEnter(QObject* Sender);
+    void WriteSetBtnMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void WriteSetBtnMouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void AboutBtnMouseLeave(QObject* Sender);
+    void AboutBtnMouseEnter(QObject* Sender);
+    void AboutBtnMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void AboutBtnMouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+
+    void Disable_Button();
+    void Enable_Button();
+
+    // Pages.
+    void PreviousPageBtnClick(QObject* Sender);
+    void NextPageBtnClick(QObject* Sender);
+
+    // Chrome.
+    void DateTimerTimer(QObject* Sender);
+    void FormPaint(QObject* Sender);
+    void FormMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+
+    // Transmitter functions and keys that start-up runs.
+    void OpenModeFuncChange(QObject* Sender);
+    void InchTimeChange(QObject* Sender);
+
+    // Allocation table.
+    void Modify_Allocation_Draw();
+    void NPreviewSchClick(QObject* Sender);
+    void Allocation_Table_PreviewNavigateError(QObject* Sender);
+
+    // About dialog.
+    void AboutProgram1Click(QObject* Sender);
+
+    // Alpha blending of the window; off is fully opaque whatever the value.
+    void SetAlphaBlend(bool on);
+    void SetAlphaBlendValue(int value);
+    bool AlphaBlend() const { return alphaBlend_; }
+    int AlphaBlendValue() const { return alphaBlendValue_; }
+
+    // What a form definition cannot hold, built in code (mainform_chrome.cpp).
+    QTimer* DateTimer = nullptr;
+    QTimer* ShowRelayTimer = nullptr;
+    QMenu* PrintMenu = nullptr;
+    QAction* NPreviewSch = nullptr;
+    QAction* NPrintSetup = nullptr;
+    QMenu* COMMenu = nullptr;
+    QMenu* COM11 = nullptr;
+    std::array<QAction*, 11> NCOM{}; // NCOM[1] .. NCOM[10]: "COM 1" .. "COM 10"
+    QAction* AboutProgram1 = nullptr;
+    QList<QIcon> ImageList;
+    std::array<QLabel*, 4> StatusPanels{};
+
+protected:
+    // The work behind the tool bar that later issues fill in.
+    virtual void OpenSettingsFile() {}
+    virtual void SaveSettingsFile() {}
+    virtual void ReadUnitSettings() {}
+    virtual void WriteUnitSettings() {}
+    // Runs a pop-up menu at a screen point until an item is picked or it is dismissed.
+    virtual void PopupMenuAt(QMenu* menu, const QPoint& screenPoint);
+
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildChrome();
+    void BindEvents();
+    void ShowPage(int page);
+    void OpenMenuUnder(TImageEx* button, QMenu* menu);
+    void ApplyStoredBounds();
+    void WriteStoredBounds();
+
+    bool alphaBlend_ = false;
+    int alphaBlendValue_ = 255;
+};
+
+// Sets the picture of a tool-bar button to one of its eighteen states (1..18).
+void Img_Change(TImageEx* image, int state);
+
+// Process-wide state of the program.
+extern TMainForm* MainForm;
+extern QString ComPortName;
+extern QString CustomerText;
+extern QString CodeWorkText;
+extern QString AllocationTemplate;
+extern QString AllocationText;
+extern char StartupDir[260];
+extern velko::RegistryStore* SettingsRegistry;
+extern unsigned char SettingsLoaded;
+
+namespace velko {
+// The device link's port opener; tests put a recorder here.
+using OpenComFunction = const char* (*)(const char* name);
+extern OpenComFunction OpenComCall;
+// Makes StartupDir the current directory again.
+void RestoreStartupDir();
+} // namespace velko

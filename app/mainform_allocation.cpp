@@ -1,0 +1,45 @@
+// The allocation table: rebuilt from its template, saved as "ATB.mht" and opened by the shell.
+#include "mainform.h"
+
+#include "allocation_text.h"
+#include "dialogs.h"
+#include "mainform_controls.h"
+#include "settings_image.h"
+#include "text_file.h"
+
+#include <QDir>
+
+void TMainForm::Modify_Allocation_Draw()
+{
+    velko::AllocationInput in;
+    in.keyRelayCount = velko::KeyRelayCount;
+    if (QTableWidget* keys = velko::FindControl<QTableWidget>(this, "KeyRelayTable"))
+        for (int column = 1; column <= std::min(velko::KeyRelayCount, 7); ++column)
+            in.keyNames.push_back(velko::CellText(keys, 1, column).toStdString());
+    for (int group = 0; group < velko::AxisGroups; ++group)
+        in.axisCounts[static_cast<std::size_t>(group)] = velko::AxisRelayNum(group);
+    AllocationText = QString::fromStdString(velko::BuildAllocationText(AllocationTemplate.toStdString(), in));
+}
+
+void TMainForm::NPreviewSchClick(QObject*)
+{
+    Disable_Button();
+    if (SettingsLoaded != 1) {
+        velko::MessageBoxOk(QStringLiteral("請先開啟或讀取設定!"), QStringLiteral("錯誤"), velko::BoxIcon::Error);
+    } else {
+        velko::RestoreStartupDir();
+        try {
+            velko::WriteTextLines("ATB.mht", {AllocationText.toStdString()});
+            velko::Dialogs().openDocument(QDir::current().absoluteFilePath(QStringLiteral("ATB.mht")));
+        } catch (...) {
+            Enable_Button(); // the tool bar never stays off after a failed save
+            throw;
+        }
+    }
+    Enable_Button();
+}
+
+void TMainForm::Allocation_Table_PreviewNavigateError(QObject*)
+{
+    velko::MessageBoxOk(QStringLiteral("預覽錯誤!!"), QStringLiteral("錯誤"), velko::BoxIcon::Error);
+}

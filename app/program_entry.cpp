@@ -1,0 +1,74 @@
+#include "program_entry.h"
+
+#include "aboutdialog.h"
+#include "dialogs.h"
+#include "mainform.h"
+#include "single_instance.h"
+
+#include <fenlo_host.h>
+
+#include <memory>
+
+#ifdef VELKO_HAVE_RESOURCES
+static void initPictures() { Q_INIT_RESOURCE(pictures); }
+#else
+static void initPictures() {}
+#endif
+
+namespace velko {
+
+VelkoApplication::VelkoApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(ApplicationTitle);
+    initPictures();
+    InstallDeviceLinkHooks();
+}
+
+bool VelkoApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        ShowException(QString::fromStdString(e.what()));
+    } catch (...) {
+        ShowException(QString());
+    }
+    return true;
+}
+
+void InstallDeviceLinkHooks()
+{
+    FenloSetMessagePump([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+    FenloSetMessageBox([](const char* text, const char* caption, unsigned int style) {
+        const BoxIcon icon = (style & FENLO_MB_ICONERROR) ? BoxIcon::Error : BoxIcon::None;
+        MessageBoxOk(QString::fromUtf8(text), QString::fromUtf8(caption), icon);
+    });
+}
+
+int RunProgram(int argc, char** argv)
+{
+    if (!AcquireInstanceLock())
+        return 0;
+
+    std::unique_ptr<VelkoApplication> ownApp;
+    if (!QCoreApplication::instance())
+        ownApp = std::make_unique<VelkoApplication>(argc, argv);
+
+    try {
+        MainForm = new TMainForm();
+        AboutDialog = new TAboutDialog();
+        MainForm->show();
+        QApplication::exec();
+    } catch (const std::exception& e) {
+        ShowException(QString::fromStdString(e.what()));
+    } catch (...) {
+        ShowException(QString());
+    }
+    delete AboutDialog;
+    AboutDialog = nullptr;
+    delete MainForm;
+    MainForm = nullptr;
+    return 0;
+}
+
+} // namespace velko

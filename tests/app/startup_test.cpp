@@ -1,0 +1,203 @@
+#include "form_fixture.h"
+#include "program_entry.h"
+#include "registry_store.h"
+#include "single_instance.h"
+
+#include <QAction>
+#include <QProcess>
+
+#include <ostream>
+
+namespace {
+
+using velko::SegA;
+using velko::SegB;
+
+TEST_F(FormFixture, StartUpLeavesExactlyTheDefaultImage)
+{
+    makeForm();
+    velko::SegmentImage expected{};
+    SegA(expected, 11) = 33;
+    SegA(expected, 18) = 0x01;
+    SegA(expected, 27) = 0x60;
+    SegB(expected, 51) = 10;
+    SegB(expected, 52) = 2;
+    for (int k = 54; k <= 57; ++k)
+        SegB(expected, k) = 25;
+    const int battery[] = {5, 20, 4, 56, 4, 48, 3, 95, 0xD3, 0x0B, 0xC6, 0x00, 0x37, 0x0A, 0xA4, 0x00};
+    for (int i = 0; i < 16; ++i)
+        SegB(expected, 108 + i) = static_cast<std::uint8_t>(battery[i]);
+    for (int row = 0; row < 2; ++row)
+        for (int k = 0; k < velko::SegmentBytes; ++k)
+            EXPECT_EQ(velko::EditImage[row][k], expected[row][k]) << (row ? "A " : "B ") << k;
+    EXPECT_EQ(velko::ReadImage, velko::SegmentImage{});
+    EXPECT_EQ(velko::BaselineImage, velko::SegmentImage{});
+    EXPECT_EQ(SettingsLoaded, 0);
+    EXPECT_EQ(std::string(StartupDir), dir.path().string());
+    EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+TEST_F(FormFixture, StartUpShowsTheFirstPageAndTheEmptyAllocationTable)
+{
+    ProbeForm& f = makeForm();
+    EXPECT_EQ(f.PageControl->currentIndex(), 0);
+    for (int i = 1; i < 7; ++i)
+        EXPECT_FALSE(f.PageControl->isTabVisible(i)) << i;
+    EXPECT_FALSE(f.PreviousPageBtn->isEnabled());
+    EXPECT_TRUE(f.NextPageBtn->isEnabled());
+    EXPECT_EQ(AllocationTemplate, "<td>Act01</td>\r\n<td>Act02</td>\r\n<td>Act40</td>\r\n");
+    EXPECT_EQ(AllocationText, "<td>N/A</td>\r\n<td>N/A</td>\r\n<td>N/A</td>\r\n");
+    EXPECT_EQ(f.IDCODE->text(), "37      ");
+    EXPECT_EQ(f.windowTitle(), "VELKO-Q37 Function Setting");
+}
+
+struct StoreCase {
+    const char* name;
+    const char* stored; // null: no key at all
+    int checkedItem;    // NCOM index, 0 for none
+    const char* openedPort;
+    bool rewritten; // the fall-back wrote all five values
+};
+
+void PrintTo(const StoreCase& c, std::ostream* os) { *os << c.name; }
+
+class StoreStartTest : public FormFixture, public ::testing::WithParamInterface<StoreCase> {};
+
+TEST_P(StoreStartTest, PortAndCheckMarkFollowTheStore)
+{
+    const StoreCase& c = GetParam();
+    if (c.stored) {
+        std::filesystem::create_directories(registryFile().parent_path());
+        testsupport::WriteFile(registryFile(), c.stored);
+    }
+    ProbeForm& f = makeForm();
+    for (int i = 1; i <= 10; ++i)
+        EXPECT_EQ(f.NCOM[i]->isChecked(), i == c.checkedItem) << "NCOM" << i;
+    ASSERT_EQ(openedPorts.size(), 1u);
+    EXPECT_EQ(openedPorts[0], c.openedPort);
+    EXPECT_EQ(ComPortName.toStdString(), c.openedPort);
+
+    velko::RegistryStore store(registryFile());
+    ASSERT_TRUE(store.OpenKey(false));
+    if (c.rewritten) {
+        EXPECT_EQ(store.ReadInteger("Left"), 319);
+        EXPECT_EQ(store.ReadInteger("Top"), 198);
+        EXPECT_EQ(store.ReadInteger("Height"), 548);
+        EXPECT_EQ(store.ReadInteger("Width"), 792);
+        EXPECT_EQ(store.ReadString("COM"), "COM1");
+    }
+}
+
+constexpr const char* fourIntegers = "\"Left\"=dword:100\n\"Top\"=dword:50\n\"Height\"=dword:548\n\"Width\"=dword:792\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StoreStartTest,
+    ::testing::Values(StoreCase{"NoKey", nullptr, 1, "COM1", true},
+                      StoreCase{"FourIntegersNoCom", fourIntegers, 0, "", false},
+                      StoreCase{"Com10", "\"Left\"=dword:1\n\"Top\"=dword:2\n\"Height\"=dword:548\n"
+                                         "\"Width\"=dword:792\n\"COM\"=\"COM10\"\n",
+                                10, "COM10", false},
+                      StoreCase{"LowerCaseCom3", "\"Left\"=dword:1\n\"Top\"=dword:2\n\"Height\"=dword:548\n"
+                                                 "\"Width\"=dword:792\n\"COM\"=\"com3\"\n",
+                                0, "com3", false},
+                      StoreCase{"LeftOfTheWrongType", "\"Left\"=\"100\"\n\"COM\"=\"COM4\"\n", 1, "COM1", true}));
+
+TEST_F(FormFixture, StoredBoundsAreAppliedAndWrittenBackAtClose)
+{
+    std::filesystem::create_directories(registryFile().parent_path());
+    testsupport::WriteFile(registryFile(), fourIntegers);
+    ProbeForm& f = makeForm();
+    EXPECT_EQ(f.x(), 100);
+    EXPECT_EQ(f.y(), 50);
+    f.move(120, 60);
+    ComPortName = "COM7";
+    f.close();
+    EXPECT_EQ(SettingsRegistry, nullptr);
+    velko::RegistryStore store(registryFile());
+    ASSERT_TRUE(store.OpenKey(false));
+    EXPECT_EQ(store.ReadInteger("Left"), 120);
+    EXPECT_EQ(store.ReadInteger("Top"), 60);
+    EXPECT_EQ(store.ReadInteger("Height"), 548);
+    EXPECT_EQ(store.ReadInteger("Width"), 792);
+    EXPECT_EQ(store.ReadString("COM"), "COM7");
+}
+
+TEST_F(FormFixture, FourIntegersWithoutComCloseWithAnEmptyCom)
+{
+    std::filesystem::create_directories(registryFile().parent_path());
+    testsupport::WriteFile(registryFile(), fourIntegers);
+    makeForm().close();
+    velko::RegistryStore store(registryFile());
+    ASSERT_TRUE(store.OpenKey(false));
+    EXPECT_TRUE(store.ValueExists("COM"));
+    EXPECT_EQ(store.ReadString("COM"), "");
+}
+
+TEST_F(FormFixture, AStoreThatCannotBeWrittenIsShownAndTheStartGoesOn)
+{
+    // A file where the store's folder should be: the key can be neither read nor made.
+    testsupport::WriteFile(dir.path() / "config", "");
+    ProbeForm& f = makeForm();
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(dialogs.boxes[0].text.startsWith("Failed to set data"));
+    EXPECT_TRUE(openedPorts.empty()) << "the rest of the creation is skipped";
+    f.close(); // and closing still works
+    EXPECT_FALSE(f.isVisible());
+}
+
+TEST(ProgramEntry, ASecondInstanceEndsAtOnceWithZero)
+{
+    ASSERT_TRUE(velko::AcquireInstanceLock());
+    testsupport::ScopedWorkDir empty; // without the lock it would stop at the missing "ETM.vfa"
+    QProcess second;
+    second.start(QStringLiteral(VELKO_PROGRAM), {});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+}
+
+struct MissingFileCase {
+    const char* name;
+    bool withTemplate;
+    const char* missing;
+};
+
+void PrintTo(const MissingFileCase& c, std::ostream* os) { *os << c.name; }
+
+class MissingSideFileTest : public ::testing::TestWithParam<MissingFileCase> {};
+
+TEST_P(MissingSideFileTest, IsShownAndEndsTheProgram)
+{
+    const MissingFileCase& c = GetParam();
+    testsupport::ScopedWorkDir dir;
+    setenv("XDG_CONFIG_HOME", (dir.path() / "config").c_str(), 1);
+    if (c.withTemplate)
+        testsupport::WriteFile("ETM.vfa", "Act01\r\n");
+    velko::OpenComCall = [](const char* name) { return name; };
+    RecordingDialogs dialogs;
+    char name[] = "velko-q37";
+    char* argv[] = {name, nullptr};
+    EXPECT_EQ(velko::RunProgram(1, argv), 0);
+    velko::OpenComCall = &::OpenCom;
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text.toStdString(), "Cannot open file " + (dir.path() / c.missing).string());
+    EXPECT_EQ(dialogs.boxes[0].icon, velko::BoxIcon::Error);
+    EXPECT_EQ(MainForm, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, MissingSideFileTest,
+                         ::testing::Values(MissingFileCase{"Template", false, "ETM.vfa"},
+                                           MissingFileCase{"AboutText", true, "Vie32.vfd"}));
+
+TEST(DeviceLinkHooks, PortErrorsOfTheLinkShowAsTheProgramsBoxes)
+{
+    RecordingDialogs dialogs;
+    velko::InstallDeviceLinkHooks();
+    EXPECT_STREQ(::OpenCom("/nonexistent/port"), "Error");
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text, "Open COM port error !");
+    EXPECT_EQ(dialogs.boxes[0].caption, "COM Error");
+    EXPECT_EQ(dialogs.boxes[0].icon, velko::BoxIcon::Error);
+}
+
+} // namespace
