@@ -28,24 +28,24 @@ void TImageEx::leaveEvent(QEvent* event)
     FMouseLeave();
 }
 
-void TImageEx::mousePressEvent(QMouseEvent* event)
+bool TImageEx::fire(const MouseEvent& handler, QMouseEvent* event)
 {
-    if (!OnMouseDown) {
-        QLabel::mousePressEvent(event);
-        return;
-    }
+    if (!handler)
+        return false;
     event->accept();
     const QPoint at = event->position().toPoint();
-    OnMouseDown(this, event->button(), event->modifiers(), at.x(), at.y());
+    handler(this, event->button(), event->modifiers(), at.x(), at.y());
+    return true;
+}
+
+void TImageEx::mousePressEvent(QMouseEvent* event)
+{
+    if (!fire(OnMouseDown, event))
+        QLabel::mousePressEvent(event);
 }
 
 void TImageEx::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (!OnMouseUp) {
+    if (!fire(OnMouseUp, event))
         QLabel::mouseReleaseEvent(event);
-        return;
-    }
-    event->accept();
-    const QPoint at = event->position().toPoint();
-    OnMouseUp(this, event->button(), event->modifiers(), at.x(), at.y());
 }

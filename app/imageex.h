@@ -31,4 +31,5 @@ protected:
 private:
     void FMouseEnter();
     void FMouseLeave();
+    bool fire(const MouseEvent& handler, QMouseEvent* event);
 };

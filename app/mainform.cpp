@@ -41,13 +41,10 @@ void RestoreStartupDir()
 } // namespace velko
 
 using velko::EditImage;
-using velko::FindControl;
 using velko::SegA;
 using velko::SegB;
 
 namespace {
-
-const char* const RelayGrids[] = {"UDRelayTable", "LRRelayTable", "EWRelayTable", "SNRelayTable"};
 
 void clearBit(std::uint8_t& byte, int bit) { byte = static_cast<std::uint8_t>(byte & ~(1u << bit)); }
 void setBit(std::uint8_t& byte, int bit) { byte = static_cast<std::uint8_t>(byte | (1u << bit)); }
@@ -62,10 +59,7 @@ TMainForm::TMainForm(QWidget* owner) : QWidget(owner)
     BindEvents();
 
     // 1-3: the relay grids' lever-position headers; the grids wait for their relay counts.
-    for (const char* name : RelayGrids) {
-        QTableWidget* grid = FindControl<QTableWidget>(this, name);
-        if (!grid)
-            continue;
+    for (QTableWidget* grid : {UDRelayTable, LRRelayTable, EWRelayTable, SNRelayTable}) {
         for (int column = 1; column <= 5; ++column)
             velko::SetCellText(grid, 0, column, QStringLiteral("  (%1)").arg(6 - column));
         velko::SetCellText(grid, 0, 6, QStringLiteral("   0"));
@@ -73,10 +67,8 @@ TMainForm::TMainForm(QWidget* owner) : QWidget(owner)
             velko::SetCellText(grid, 0, column, QStringLiteral("  (%1)").arg(column - 6));
         grid->setEnabled(false);
     }
-    if (QTableWidget* keys = FindControl<QTableWidget>(this, "KeyRelayTable")) {
-        velko::SetCellText(keys, 0, 0, QStringLiteral("Relay"));
-        velko::SetCellText(keys, 1, 0, QStringLiteral("Key"));
-    }
+    velko::SetCellText(KeyRelayTable, 0, 0, QStringLiteral("Relay"));
+    velko::SetCellText(KeyRelayTable, 1, 0, QStringLiteral("Key"));
 
     // 4: side files are looked for here from now on.
     if (!::getcwd(StartupDir, sizeof StartupDir))
@@ -86,16 +78,14 @@ TMainForm::TMainForm(QWidget* owner) : QWidget(owner)
     ShowPage(0);
 
     // 6: joystick gaps.
-    const char* const gaps[] = {"VR1YGap", "VR1XGap", "VR2YGap", "VR2XGap"};
     for (int i = 0; i < 4; ++i)
         SegB(EditImage, 54 + i) = 25;
+    QLineEdit* const gaps[] = {VR1YGap, VR1XGap, VR2YGap, VR2XGap};
     for (int i = 0; i < 4; ++i)
-        if (QLineEdit* edit = FindControl<QLineEdit>(this, gaps[i]))
-            edit->setText(QString::number(SegB(EditImage, 54 + i)));
+        gaps[i]->setText(QString::number(SegB(EditImage, 54 + i)));
 
     // 7: the power-on mode.
-    if (QComboBox* list = FindControl<QComboBox>(this, "OpenModeFunc"))
-        list->setCurrentIndex(1);
+    OpenModeFunc->setCurrentIndex(1);
     OpenModeFuncChange(nullptr);
 
     // 8: key bytes that start-up owns.
@@ -122,8 +112,7 @@ TMainForm::TMainForm(QWidget* owner) : QWidget(owner)
     IDCODE->setEditMask(idMask);
 
     // 11: R0's inching time.
-    if (QComboBox* list = FindControl<QComboBox>(this, "InchTime"))
-        list->setCurrentIndex(5);
+    InchTime->setCurrentIndex(5);
     InchTimeChange(nullptr);
 
     // The creation event: what goes wrong in it is shown, and the start goes on.
@@ -189,25 +178,22 @@ void TMainForm::FormCreate(QObject*)
     velko::OpenComCall(ComPortName.toStdString().c_str());
 
     // Battery bands and duty cycle: defaults shown in their edits and taken into the image.
-    const auto takeEdit = [this](const char* name, const QString& text) {
-        QLineEdit* edit = FindControl<QLineEdit>(this, name);
-        if (!edit)
-            return text;
-        edit->setText(text);
+    BattUp->setText(QStringLiteral("5.20"));
+    BattUp1->setText(QStringLiteral("4.56"));
+    BattDown->setText(QStringLiteral("4.48"));
+    BattDown1->setText(QStringLiteral("3.95"));
+    velko::StoreBatteryPair(BattUp->text().toStdString(), BattUp1->text().toStdString(), velko::BatteryPair::Upper);
+    velko::StoreBatteryPair(BattDown->text().toStdString(), BattDown1->text().toStdString(),
+                            velko::BatteryPair::Lower);
+    for (QLineEdit* edit : {BattUp, BattUp1, BattDown, BattDown1})
         velko::SetEditColour(edit, velko::TakenColour);
-        return edit->text();
-    };
-    const QString battUp = takeEdit("BattUp", QStringLiteral("5.20"));
-    const QString battUp1 = takeEdit("BattUp1", QStringLiteral("4.56"));
-    const QString battDown = takeEdit("BattDown", QStringLiteral("4.48"));
-    const QString battDown1 = takeEdit("BattDown1", QStringLiteral("3.95"));
-    velko::StoreBatteryPair(battUp.toStdString(), battUp1.toStdString(), velko::BatteryPair::Upper);
-    velko::StoreBatteryPair(battDown.toStdString(), battDown1.toStdString(), velko::BatteryPair::Lower);
 
-    const QString dutyCounter = takeEdit("DutyCounter", QStringLiteral("10"));
-    SegB(EditImage, 51) = static_cast<std::uint8_t>(velko::StrToInt(dutyCounter.trimmed()));
-    const QString dutyTx = takeEdit("DutyTx", QStringLiteral("2"));
-    SegB(EditImage, 52) = static_cast<std::uint8_t>(velko::StrToInt(dutyTx.trimmed()));
+    DutyCounter->setText(QStringLiteral("10"));
+    SegB(EditImage, 51) = static_cast<std::uint8_t>(velko::StrToInt(DutyCounter->text().trimmed()));
+    DutyTx->setText(QStringLiteral("2"));
+    SegB(EditImage, 52) = static_cast<std::uint8_t>(velko::StrToInt(DutyTx->text().trimmed()));
+    velko::SetEditColour(DutyCounter, velko::TakenColour);
+    velko::SetEditColour(DutyTx, velko::TakenColour);
 }
 
 void TMainForm::FormClose(QObject*)

@@ -13,9 +13,8 @@ void TMainForm::Modify_Allocation_Draw()
 {
     velko::AllocationInput in;
     in.keyRelayCount = velko::KeyRelayCount;
-    if (QTableWidget* keys = velko::FindControl<QTableWidget>(this, "KeyRelayTable"))
-        for (int column = 1; column <= std::min(velko::KeyRelayCount, 7); ++column)
-            in.keyNames.push_back(velko::CellText(keys, 1, column).toStdString());
+    for (int column = 1; column <= std::min(velko::KeyRelayCount, 7); ++column)
+        in.keyNames.push_back(velko::CellText(KeyRelayTable, 1, column).toStdString());
     for (int group = 0; group < velko::AxisGroups; ++group)
         in.axisCounts[static_cast<std::size_t>(group)] = velko::AxisRelayNum(group);
     AllocationText = QString::fromStdString(velko::BuildAllocationText(AllocationTemplate.toStdString(), in));

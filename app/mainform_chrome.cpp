@@ -91,6 +91,9 @@ void TMainForm::BuildChrome()
         auto* label = new QLabel(QString::fromUtf8(panels[i].text), StatusBar);
         label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         label->setFixedWidth(panels[i].width);
+        QFont small = label->font(); // the panels' widths are made for the small status font
+        small.setPixelSize(11);
+        label->setFont(small);
         label->setAlignment(Qt::AlignCenter);
         StatusBar->addWidget(label);
         StatusPanels[i] = label;
@@ -142,10 +145,8 @@ void TMainForm::BindEvents()
     connect(DateTimer, &QTimer::timeout, this, [this] { DateTimerTimer(DateTimer); });
     connect(NPreviewSch, &QAction::triggered, this, [this] { NPreviewSchClick(NPreviewSch); });
     connect(AboutProgram1, &QAction::triggered, this, [this] { AboutProgram1Click(AboutProgram1); });
-    if (auto* list = findChild<QComboBox*>(QStringLiteral("OpenModeFunc")))
-        connect(list, &QComboBox::activated, this, [this, list] { OpenModeFuncChange(list); });
-    if (auto* list = findChild<QComboBox*>(QStringLiteral("InchTime")))
-        connect(list, &QComboBox::activated, this, [this, list] { InchTimeChange(list); });
+    connect(OpenModeFunc, &QComboBox::activated, this, [this] { OpenModeFuncChange(OpenModeFunc); });
+    connect(InchTime, &QComboBox::activated, this, [this] { InchTimeChange(InchTime); });
 }
 
 void TMainForm::PopupMenuAt(QMenu* menu, const QPoint& screenPoint) { menu->exec(screenPoint); }

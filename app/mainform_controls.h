@@ -1,4 +1,4 @@
-// Small helpers for the main window's own files: controls by name and the edit colours.
+// Small helpers for the main window's own files: grid cells and the edit colours.
 #pragma once
 
 #include <QColor>
@@ -8,14 +8,6 @@
 #include <QWidget>
 
 namespace velko {
-
-// A control of the window definition by its name; null when the form has none of that
-// kind, so that code for a page that is not drawn yet does nothing.
-template <typename T>
-T* FindControl(const QWidget* form, const char* name)
-{
-    return form->findChild<T*>(QString::fromLatin1(name));
-}
 
 // Yellow marks an edit whose value has been taken; the window colour one that was reset.
 inline const QColor TakenColour(255, 255, 0);

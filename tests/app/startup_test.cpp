@@ -4,7 +4,9 @@
 #include "single_instance.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QProcess>
+#include <QTimer>
 
 #include <ostream>
 
@@ -198,6 +200,36 @@ TEST(DeviceLinkHooks, PortErrorsOfTheLinkShowAsTheProgramsBoxes)
     EXPECT_EQ(dialogs.boxes[0].text, "Open COM port error !");
     EXPECT_EQ(dialogs.boxes[0].caption, "COM Error");
     EXPECT_EQ(dialogs.boxes[0].icon, velko::BoxIcon::Error);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FormFixture, EveryListStartsWithoutASelectionButTheTwoThatStartUpSets)
+{
+    ProbeForm& f = makeForm();
+    const auto lists = f.findChildren<QComboBox*>();
+    ASSERT_GT(lists.size(), 40);
+    for (const QComboBox* list : lists) {
+        const QString name = list->objectName();
+        const int expected = name == "OpenModeFunc" ? 1 : name == "InchTime" ? 5 : -1;
+        EXPECT_EQ(list->currentIndex(), expected) << name.toStdString();
+    }
+}
+
+TEST(ProgramEntry, AnExceptionInAnEventHandlerIsShownAndTheLoopGoesOn)
+{
+    RecordingDialogs dialogs;
+    bool after = false;
+    QTimer::singleShot(0, [] { throw std::runtime_error("Cannot create file x"); });
+    QTimer::singleShot(0, [&] { after = true; });
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text, "Cannot create file x");
+    EXPECT_EQ(dialogs.boxes[0].caption, "VELKO-Q37");
+    EXPECT_TRUE(after);
 }
 
 } // namespace
