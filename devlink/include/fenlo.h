@@ -73,4 +73,24 @@ FENLO_API bool LoadSegmentB(unsigned char (*image)[FENLO_SEGMENT_BYTES], const u
  * 0x00 0x00); on false the record is all 0xFF. */
 FENLO_API bool LoadData(int address, const unsigned char* password, unsigned char* record);
 
+/* Whole-program transfer: arrays of FENLO_PROGRAM_RECORDS data records; a record whose
+ * address bytes are 0xFF 0xFF is not in use. */
+
+/* Reads from the reset vector in password bytes 30/31 up to 0xFFFF into records 0 on (the
+ * caller fills the array with 0xFF first); the last 32 bytes of the last block read as
+ * 0xFF; every record in use gets its check bytes. Read errors show a message box. */
+FENLO_API bool LoadProgram(unsigned char (*records)[FENLO_RECORD_BYTES], const unsigned char* password);
+/* Mass erase, then every record in use that holds data, each read back and compared. */
+FENLO_API bool WriteProgram(unsigned char (*records)[FENLO_RECORD_BYTES]);
+/* Writes the four records at `records` under the blank password; their check bytes must be
+ * 0x00 0x00, as LoadData leaves them. The first two arguments are not used. */
+FENLO_API bool WriteSegment(int address, const unsigned char* password, unsigned char (*records)[FENLO_RECORD_BYTES]);
+/* Writes one record four times under `password`; the first argument is not used. */
+FENLO_API bool WriteOneSegment(int address, const unsigned char* password, unsigned char* record);
+/* Erases the flash segment at the low 16 bits of `address`. */
+FENLO_API bool EraseSegment(int address, const unsigned char* password);
+/* Progress of the last LoadProgram or WriteProgram: records done, and the total. */
+FENLO_API int ProgressCounter(void);
+FENLO_API int ProgressMax(void);
+
 #endif

@@ -13,20 +13,6 @@ namespace {
 constexpr std::size_t RowA = 1;
 constexpr std::size_t RowB = 0;
 
-// A read reply counts only when all of it came and its check bytes hold: a reply cut short
-// or garbled would otherwise hand zeros or noise to the caller as the unit's memory.
-bool completeReadReply()
-{
-    if (RxTaken != frames::ReadReplyLength || RxBuffer[0] != frames::DataReply)
-        return false;
-    frames::Frame<frames::ReadReplyLength> reply{};
-    std::memcpy(reply.data(), RxBuffer, reply.size() - 2);
-    reply = frames::withCheckBytes(reply);
-    return reply[reply.size() - 2] == RxBuffer[reply.size() - 2] && reply[reply.size() - 1] == RxBuffer[reply.size() - 1];
-}
-
-const unsigned char* replyData() { return RxBuffer + frames::ReplyDataOffset; }
-
 bool erase(const frames::CommandFrame& frame, const unsigned char* password)
 {
     if (!Handshake() || !WritePassword(password))
@@ -53,9 +39,9 @@ bool readSegment(const frames::CommandFrame& frame, unsigned char (*image)[FENLO
     steps::send(frame);
     Delay(100);
     WaitRx(50, frames::ReadReplyLength);
-    if (!completeReadReply())
+    if (!steps::completeReadReply())
         return false;
-    std::memcpy(image[row], replyData(), frames::BlockBytes);
+    std::memcpy(image[row], steps::replyData(), frames::BlockBytes);
     steps::confirm(10);
     return true;
 }
@@ -107,20 +93,15 @@ FENLO_API bool LoadData(int address, const unsigned char* password, unsigned cha
     if (!record)
         return false;
     std::memset(record, 0xFF, frames::RecordLength);
-    const auto at = static_cast<std::uint16_t>(static_cast<unsigned>(address) & 0xFFFFu);
-    frames::CommandFrame frame = frames::readBlockFrame(at);
-    CheckSum(frame.data(), static_cast<int>(frame.size()));
+    const std::uint16_t at = steps::deviceAddress(address);
+    const frames::CommandFrame frame = steps::readBlock(at);
     if (!Handshake() || !WritePassword(password))
         return false;
     steps::send(frame);
     Delay(100);
     WaitRx(100, frames::ReadReplyLength);
-    if (!completeReadReply())
+    if (!steps::completeReadReply())
         return false;
-    const frames::FrameHead head = {0x80, 0x12, 0x8A, 0x8A, frames::lo(at), frames::hi(at), 0x80, 0x00};
-    std::memcpy(record, head.data(), head.size());
-    std::memcpy(record + frames::FrameDataOffset, replyData(), frames::BlockBytes);
-    record[frames::RecordLength - 2] = 0x00;
-    record[frames::RecordLength - 1] = 0x00;
+    steps::recordFromReply(record, at);
     return true;
 }

@@ -5,6 +5,8 @@
 #include "frames.h"
 #include "state.h"
 
+#include <cstring>
+
 namespace fenlo::steps {
 
 inline bool acknowledged() { return RxBuffer[0] == frames::Ack; }
@@ -18,6 +20,41 @@ template <std::size_t N> bool send(const frames::Frame<N>& frame)
     static_assert(N <= 255, "TxFenlo sends at most 255 bytes");
     return TxFenlo(frame.data(), static_cast<unsigned char>(N));
 }
+
+// A read reply counts only when all of it came and its check bytes hold: a reply cut short
+// or garbled would otherwise hand zeros or noise to the caller as the unit's memory.
+inline bool completeReadReply()
+{
+    if (RxTaken != frames::ReadReplyLength || RxBuffer[0] != frames::DataReply)
+        return false;
+    frames::Frame<frames::ReadReplyLength> reply{};
+    std::memcpy(reply.data(), RxBuffer, reply.size() - 2);
+    reply = frames::withCheckBytes(reply);
+    return reply[reply.size() - 2] == RxBuffer[reply.size() - 2] && reply[reply.size() - 1] == RxBuffer[reply.size() - 1];
+}
+
+inline const unsigned char* replyData() { return RxBuffer + frames::ReplyDataOffset; }
+
+// A data record for the block at `at`, from a read reply: a write frame, check bytes 0x00.
+inline void recordFromReply(unsigned char* record, std::uint16_t at)
+{
+    const frames::FrameHead head = {0x80, 0x12, 0x8A, 0x8A, frames::lo(at), frames::hi(at), 0x80, 0x00};
+    std::memcpy(record, head.data(), head.size());
+    std::memcpy(record + frames::FrameDataOffset, replyData(), frames::BlockBytes);
+    record[frames::RecordLength - 2] = 0x00;
+    record[frames::RecordLength - 1] = 0x00;
+}
+
+// A read-block frame for `at` with its check bytes.
+inline frames::CommandFrame readBlock(std::uint16_t at)
+{
+    frames::CommandFrame frame = frames::readBlockFrame(at);
+    CheckSum(frame.data(), static_cast<int>(frame.size()));
+    return frame;
+}
+
+// The low 16 bits of an address argument.
+inline std::uint16_t deviceAddress(int address) { return static_cast<std::uint16_t>(static_cast<unsigned>(address) & 0xFFFFu); }
 
 // The sync byte behind a command, and the loader's answer to it.
 inline bool confirm(unsigned int timeoutMs)
