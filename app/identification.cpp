@@ -39,7 +39,7 @@ QString ZeroFilled(const QString& positions)
 {
     const QString trimmed = positions.trimmed();
     if (trimmed.size() >= 6)
-        return trimmed;
+        return positions;
     return QString(6 - trimmed.size(), u'0') + trimmed;
 }
 

@@ -20,7 +20,6 @@
 TMainForm* MainForm = nullptr;
 QString ComPortName;
 QString CustomerText;
-QString CodeWorkText;
 QString AllocationTemplate;
 QString AllocationText;
 char StartupDir[260] = {};

@@ -80,6 +80,17 @@ public:
     void NPreviewSchClick(QObject* Sender);
     void Allocation_Table_PreviewNavigateError(QObject* Sender);
 
+    // The unit: connection, and its identification fields (mainform_device.cpp,
+    // mainform_identification.cpp).
+    bool ConnectDevice();
+    void MakeCompleteCode();
+    void IDCODEKeyPress(QChar& Key);
+    void MachineSNKeyPress(QChar& Key);
+    void PutSystemCode();
+    void CalculateChecksum();
+    void ShowSystem();
+    void ShowSystemFromImage();
+
     // About dialog.
     void AboutProgram1Click(QObject* Sender);
 
@@ -106,8 +117,9 @@ protected:
     // The work behind the tool bar that later issues fill in.
     virtual void OpenSettingsFile() {}
     virtual void SaveSettingsFile() {}
-    virtual void ReadUnitSettings() {}
-    virtual void WriteUnitSettings() {}
+    // The read and write roads of the tool bar's "讀取設定" and "寫入設定" (mainform_device.cpp).
+    virtual void ReadUnitSettings();
+    virtual void WriteUnitSettings();
     // Runs a pop-up menu at a screen point until an item is picked or it is dismissed.
     virtual void PopupMenuAt(QMenu* menu, const QPoint& screenPoint);
 
@@ -134,7 +146,6 @@ void Img_Change(TImageEx* image, int state);
 extern TMainForm* MainForm;
 extern QString ComPortName;
 extern QString CustomerText;
-extern QString CodeWorkText;
 extern QString AllocationTemplate;
 extern QString AllocationText;
 extern char StartupDir[260];

@@ -140,6 +140,9 @@ void TMainForm::BindEvents()
                                                int y) { (this->*f)(s, k, m, x, y); };
     }
 
+    IDCODE->onKeyPress = [this](QChar& key) { IDCODEKeyPress(key); };
+    MachineSN->onKeyPress = [this](QChar& key) { MachineSNKeyPress(key); };
+
     connect(PreviousPageBtn, &QPushButton::clicked, this, [this] { PreviousPageBtnClick(PreviousPageBtn); });
     connect(NextPageBtn, &QPushButton::clicked, this, [this] { NextPageBtnClick(NextPageBtn); });
     connect(DateTimer, &QTimer::timeout, this, [this] { DateTimerTimer(DateTimer); });

@@ -1,0 +1,191 @@
+// Reading a unit's settings and writing them back: the connection, the model check, and the
+// two roads of the tool bar, each bracketed by the busy state and ended by one message box.
+#include "conversion.h"
+#include "dialogs.h"
+#include "identification.h"
+#include "mainform.h"
+#include "unit_passwords.h"
+
+#include <fenlo.h>
+
+#include <QApplication>
+
+#include <functional>
+#include <optional>
+
+using namespace velko;
+
+namespace {
+
+const QString ConnectFailedText =
+    QStringLiteral("連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;若通信埠錯誤,需於設定後重新啟動程式!");
+const QString NotLoadedText = QStringLiteral("請先開啟或讀取設定!");
+
+constexpr int IdentificationBlock = 0xFF60;
+
+enum class RoadEnd { Done, Failed, WrongModel };
+
+// The image as the device link takes it: two rows of 128 bytes.
+unsigned char (*rows(SegmentImage& image))[FENLO_SEGMENT_BYTES]
+{
+    return reinterpret_cast<unsigned char (*)[FENLO_SEGMENT_BYTES]>(image.data());
+}
+
+bool modelMatches()
+{
+    // One letter of the model word in its place is enough.
+    return VectorData[RecordModelTagAt] == 'Q' || VectorData[RecordModelTagAt + 1] == '3'
+        || VectorData[RecordModelTagAt + 2] == '7';
+}
+
+struct RoadTexts {
+    QString doneText, doneCaption, failedText, failedCaption;
+};
+
+// The road's one box; a failure first fills the progress bar.
+void reportRoadEnd(QProgressBar* progress, RoadEnd end, const RoadTexts& texts)
+{
+    if (end != RoadEnd::Done)
+        progress->setValue(progress->maximum());
+    switch (end) {
+    case RoadEnd::Done: MessageBoxOk(texts.doneText, texts.doneCaption, BoxIcon::Information); break;
+    case RoadEnd::Failed: MessageBoxOk(texts.failedText, texts.failedCaption, BoxIcon::Error); break;
+    case RoadEnd::WrongModel:
+        MessageBoxOk(QStringLiteral("機種錯誤,確認您的機型!!"), QStringLiteral("機種錯誤"), BoxIcon::Error);
+        break;
+    }
+}
+
+// The hourglass and a disabled tool bar for as long as a road runs, however it ends.
+class BusyRoad {
+public:
+    explicit BusyRoad(TMainForm& form) : form_(form) { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyRoad()
+    {
+        QApplication::restoreOverrideCursor();
+        form_.Enable_Button();
+    }
+    BusyRoad(const BusyRoad&) = delete;
+    BusyRoad& operator=(const BusyRoad&) = delete;
+
+private:
+    TMainForm& form_;
+};
+
+// The start both roads share: connection, model check, the loader's version (which also
+// decides whether the steps after it load the patch). Done means the road goes on.
+RoadEnd OpenUnit(TMainForm& form, const std::function<void()>& step)
+{
+    if (!form.ConnectDevice())
+        return RoadEnd::Failed;
+    step();
+    if (!modelMatches())
+        return RoadEnd::WrongModel;
+    // 0 is a failure; 0xEE, no version at all, lets the road go on.
+    if (GetICData(DevicePassword.data()) == 0)
+        return RoadEnd::Failed;
+    step();
+    return RoadEnd::Done;
+}
+
+} // namespace
+
+bool TMainForm::ConnectDevice()
+{
+    Handshake();
+    DevicePassword = TxPasswordTable;
+    bool open = WritePassword(DevicePassword.data());
+    if (!open) {
+        Handshake();
+        DevicePassword = RxPasswordTable;
+        open = WritePassword(DevicePassword.data());
+    }
+    // An erased unit; the receiver's password stays for the calls that follow.
+    if (!open)
+        open = WriteBlankPassword();
+    if (!open) {
+        MessageBoxOk(ConnectFailedText, QStringLiteral("連線失敗"), BoxIcon::Error);
+        return false;
+    }
+    LoadData(IdentificationBlock, DevicePassword.data(), VectorData.data());
+    return true;
+}
+
+void TMainForm::ReadUnitSettings()
+{
+    SettingsLoaded = 0;
+    Disable_Button();
+    if (PageControl->currentWidget() != Tab_General) {
+        PageControl->setCurrentIndex(1);
+        PreviousPageBtnClick(PreviousPageBtn);
+    }
+    BusyRoad busy(*this);
+    ProgressBar->setValue(0);
+    ProgressBar->setMaximum(5);
+    const auto step = [this] { ProgressBar->setValue(ProgressBar->value() + 1); };
+
+    const RoadEnd end = [&] {
+        if (const RoadEnd opened = OpenUnit(*this, step); opened != RoadEnd::Done)
+            return opened;
+        if (!LoadSegmentA(rows(ReadImage), DevicePassword.data()))
+            return RoadEnd::Failed;
+        step();
+        if (!LoadSegmentB(rows(ReadImage), DevicePassword.data()))
+            return RoadEnd::Failed;
+        step();
+        EditImage = ReadImage;
+        BaselineImage = ReadImage;
+        step();
+        return RoadEnd::Done;
+    }();
+
+    reportRoadEnd(ProgressBar, end,
+                  {QStringLiteral("讀取設定完成!!"), QStringLiteral("讀取"), QStringLiteral("讀取設定錯誤,請再試一次!!"),
+                   QStringLiteral("讀取錯誤")});
+    if (end == RoadEnd::Done) {
+        // ShowEEPROMSet: the pages take the image here, once the loader of the pages exists.
+        ShowSystem();
+        SettingsLoaded = 1;
+    }
+}
+
+void TMainForm::WriteUnitSettings()
+{
+    Disable_Button();
+    std::optional<BusyRoad> busy(std::in_place, *this);
+    if (SettingsLoaded != 1) {
+        MessageBoxOk(NotLoadedText, QStringLiteral("錯誤"), BoxIcon::Error);
+        return;
+    }
+    try {
+        MakeCompleteCode();
+        PutSystemCode();
+        CalculateChecksum();
+    } catch (const ConversionError& e) {
+        // Nothing is sent; the busy state ends before the message shows.
+        busy.reset();
+        ShowException(e.message());
+        return;
+    }
+    ProgressBar->setValue(0);
+    ProgressBar->setMaximum(6);
+    const auto step = [this] { ProgressBar->setValue(ProgressBar->value() + 1); };
+
+    const RoadEnd end = [&] {
+        if (const RoadEnd opened = OpenUnit(*this, step); opened != RoadEnd::Done)
+            return opened;
+        for (const auto& write : {+[] { return EraseSegmentA(DevicePassword.data()); },
+                                  +[] { return EraseSegmentB(DevicePassword.data()); },
+                                  +[] { return WriteSegmentA(rows(EditImage), DevicePassword.data()); },
+                                  +[] { return WriteSegmentB(rows(EditImage), DevicePassword.data()); }}) {
+            if (!write())
+                return RoadEnd::Failed;
+            step();
+        }
+        return RoadEnd::Done;
+    }();
+
+    reportRoadEnd(ProgressBar, end,
+                  {QStringLiteral("寫入設定成功!!"), QStringLiteral("寫入"), QStringLiteral("寫入設定失敗!!"),
+                   QStringLiteral("寫入")});
+}
