@@ -7,6 +7,8 @@
 
 #include <fenlo_host.h>
 
+#include <QFont>
+
 #include <memory>
 
 #ifdef VELKO_HAVE_RESOURCES
@@ -20,6 +22,8 @@ namespace velko {
 VelkoApplication::VelkoApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(ApplicationTitle);
+    // The forms ask for the Ming face of the units' users' machines; here the installed one.
+    QFont::insertSubstitution(QStringLiteral("新細明體"), QStringLiteral("AR PL UMing TW"));
     initPictures();
     InstallDeviceLinkHooks();
 }

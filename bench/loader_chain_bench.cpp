@@ -5,6 +5,7 @@
 // at the first 10 ms poll after its answer is complete, every send lasts its line time at
 // 9600 baud (11 bits a character) plus its 30 ms, and the unit answers as soon as it can:
 // exactly what the waits and the line time allow, and nothing for the machine itself.
+#include "bench_time.h"
 #include "fenlo.h"
 #include "fenlo_host.h"
 #include "loader_unit.h"
@@ -19,6 +20,8 @@
 #include <vector>
 
 using namespace unitsim;
+
+using bench::nowMs;
 
 namespace {
 
@@ -43,12 +46,6 @@ bool writeChain()
         && WriteSegmentA(image, password()) && WriteSegmentB(image, password());
 }
 
-double nowMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
 
 double floorMs(const std::function<bool()>& chain, LoaderKind loader)
 {

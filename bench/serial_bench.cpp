@@ -3,6 +3,7 @@
 // The peer answers each sync byte with 0x90 after a varying pause, so the answer lands
 // anywhere inside a poll period; the figure is the time from the answer being queued to
 // WaitRx returning. Delay(n) is timed against n.
+#include "bench_time.h"
 #include "fenlo.h"
 #include "fenlo_host.h"
 
@@ -16,20 +17,12 @@
 #include <unistd.h>
 #include <vector>
 
+using bench::median;
+using bench::nowMs;
+
 namespace {
 
-double nowMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
 
 double worst(const std::vector<double>& v) { return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end()); }
 

@@ -5,6 +5,7 @@
 #include "mainform.h"
 #include "recording_dialogs.h"
 #include "settings_image.h"
+#include "standalone_process.h"
 #include "test_support.h"
 #include "unit_passwords.h"
 
@@ -344,4 +345,48 @@ TEST_F(DeviceRoadTest, WithoutPortEveryHandshakeSaysSoAndTheReadFails)
     EXPECT_EQ(got.front(), portError);
     EXPECT_EQ(got[got.size() - 2], ConnectFailed);
     EXPECT_EQ(got.back(), ReadFailed);
+}
+
+// The same roads through the real serial code, against the unit served on a pseudo-terminal.
+TEST(DeviceRoadsOnALine, ReadThenWriteTheStandaloneUnit)
+{
+    testsupport::ScopedWorkDir dir{"velko-line"};
+    setenv("XDG_CONFIG_HOME", (dir.path() / "config").c_str(), 1);
+    testsupport::WriteFile(dir.path() / "ETM.vfa", "<td>Act01</td>");
+    testsupport::WriteFile(dir.path() / "Vie32.vfd", "");
+    const std::filesystem::path memory = dir.path() / "unit.mem";
+    StandaloneUnit standalone(VELKO_UNITSIM, {"--unit", "rx", "--memory", memory.string()});
+    ASSERT_FALSE(standalone.slave().empty());
+    const std::filesystem::path ports = dir.path() / "config" / "VELKO-Q37" / "ports";
+    std::filesystem::create_directories(ports);
+    std::filesystem::create_symlink(standalone.slave(), ports / "COM1");
+
+    velko::ClearSettingsState();
+    SettingsLoaded = 0;
+    velko::OpenComCall = &::OpenCom;
+    RecordingDialogs dialogs;
+    {
+        TMainForm f;
+        MainForm = &f;
+        f.ReadSetBtnMouseUp(f.ReadSetBtn, Qt::LeftButton, {}, 1, 1);
+        ASSERT_EQ(dialogs.boxes.size(), 1u);
+        EXPECT_EQ(dialogs.boxes[0].text, QStringLiteral("讀取設定完成!!"));
+        EXPECT_EQ(f.MachineSN->text(), "374D5E6F");
+
+        velko::SegB(velko::EditImage, 60) = 0x42;
+        f.WriteSetBtnMouseUp(f.WriteSetBtn, Qt::LeftButton, {}, 1, 1);
+        ASSERT_EQ(dialogs.boxes.size(), 2u);
+        EXPECT_EQ(dialogs.boxes[1].text, QStringLiteral("寫入設定成功!!"));
+        MainForm = nullptr;
+    }
+    ExitCom();
+    ASSERT_EQ(standalone.stop(), 0);
+
+    const std::string saved = testsupport::ReadFile(memory);
+    ASSERT_EQ(saved.size(), 0x10000u);
+    for (int k = 0; k < 128; ++k) {
+        EXPECT_EQ(static_cast<Byte>(saved[0x1000 + k]), velko::SegB(velko::EditImage, k)) << "Segment B byte " << k;
+        EXPECT_EQ(static_cast<Byte>(saved[0x1080 + k]), velko::SegA(velko::EditImage, k)) << "Segment A byte " << k;
+    }
+    EXPECT_EQ(static_cast<Byte>(saved[0x1000 + 60]), 0x42);
 }

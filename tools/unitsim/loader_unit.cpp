@@ -96,6 +96,8 @@ LoaderUnit presetUnit(const VectorTable& vectors, Byte settingsSeed, std::uint32
 {
     LoaderUnit unit;
     fillSettings(unit.memory(), settingsSeed);
+    // The ID code in Segment A bytes 2-7, one Hamming codeword a digit, like the serial number.
+    std::copy(serial.begin(), serial.end(), unit.memory().begin() + map::SegmentA + 2);
     const Address start = word(vectors[30], vectors[31]);
     if (start >= map::MainStart && start < map::IdentBlock)
         fillProgram(unit.memory(), start, map::IdentBlock, programSeed);

@@ -1,0 +1,192 @@
+// The window's read and write roads against the standalone simulated unit on a
+// pseudo-terminal in real time, beside the library's own calls for the same chain and the
+// floor of that chain (the same calls on simulated time: the waits and the line time, and
+// nothing for the machine). Also counts the clock ticks and repaints of the window while a
+// road runs, to show that the window stays alive.
+#include "bench_time.h"
+#include "dialogs.h"
+#include "loader_unit.h"
+#include "mainform.h"
+#include "program_entry.h"
+#include "settings_image.h"
+#include "sim_line.h"
+#include "standalone_process.h"
+#include "unit_passwords.h"
+
+#include <fenlo.h>
+
+#include <QEvent>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <vector>
+
+using namespace unitsim;
+
+using bench::median;
+using bench::nowMs;
+
+namespace {
+
+
+
+// Every box is answered at once.
+class AnsweringDialogs : public velko::DialogSeam {
+public:
+    void messageBox(const velko::MessageRequest& r) override { last = r.text; }
+    QString openFileName(const velko::FileRequest&) override { return {}; }
+    QString saveFileName(const velko::FileRequest&) override { return {}; }
+    bool printDialog(QPrinter&) override { return false; }
+    void openDocument(const QString&) override {}
+    QString last;
+};
+
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+using Rows = unsigned char (*)[FENLO_SEGMENT_BYTES];
+Rows rows(velko::SegmentImage& image) { return reinterpret_cast<Rows>(image.data()); }
+
+// What the roads ask of the library, called straight.
+bool connectChain(velko::SegmentImage& image)
+{
+    (void)image;
+    Handshake();
+    unsigned char record[FENLO_RECORD_BYTES];
+    return WritePassword(velko::TxPasswordTable.data())
+        && (LoadData(0xFF60, velko::TxPasswordTable.data(), record), true)
+        && GetICData(velko::TxPasswordTable.data()) != 0;
+}
+
+bool readChain()
+{
+    velko::SegmentImage image{};
+    return connectChain(image) && LoadSegmentA(rows(image), velko::TxPasswordTable.data())
+        && LoadSegmentB(rows(image), velko::TxPasswordTable.data());
+}
+
+bool writeChain()
+{
+    velko::SegmentImage image{};
+    const unsigned char* pw = velko::TxPasswordTable.data();
+    return connectChain(image) && EraseSegmentA(pw) && EraseSegmentB(pw) && WriteSegmentA(rows(image), pw)
+        && WriteSegmentB(rows(image), pw);
+}
+
+double floorMs(const std::function<bool()>& chain)
+{
+    World world;
+    LoaderUnit unit = LoaderUnit::transmitter();
+    world.line.attach(&unit);
+    OpenCom("COM1");
+    const Time start = world.clock.now();
+    const bool ok = chain();
+    const double ms = toMs(world.clock.now() - start);
+    ExitCom();
+    return ok ? ms : -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "velko-roads-bench";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "config" / "VELKO-Q37" / "ports");
+    std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
+    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    std::filesystem::current_path(dir);
+    std::ofstream(dir / "ETM.vfa") << "<td>Act01</td>\r\n";
+    std::ofstream(dir / "Vie32.vfd") << "";
+
+    StandaloneUnit standalone(VELKO_UNITSIM, {"--unit", "tx"});
+    if (standalone.slave().empty()) {
+        std::fprintf(stderr, "the standalone unit did not start\n");
+        return 1;
+    }
+    std::filesystem::create_symlink(standalone.slave(), dir / "config" / "VELKO-Q37" / "ports" / "COM1");
+
+    // Floors first: they borrow the device link's port while the window has none yet.
+    const double readFloor = floorMs(readChain), writeFloor = floorMs(writeChain);
+
+    velko::VelkoApplication app(argc, argv);
+    AnsweringDialogs dialogs;
+    velko::SetDialogSeam(&dialogs);
+    auto* form = new TMainForm();
+    MainForm = form;
+    form->show();
+    QCoreApplication::processEvents();
+    PaintCounter painter;
+    form->installEventFilter(&painter);
+    int ticks = 0;
+    QObject::connect(form->DateTimer, &QTimer::timeout, [&ticks] { ++ticks; });
+
+    constexpr int Runs = 3;
+    struct Road {
+        const char* name;
+        std::function<void()> run;
+        std::function<bool()> chain;
+        QString done;
+        double floor;
+    };
+    const Road roads[] = {
+        {"read", [form] { form->ReadSetBtnMouseUp(form->ReadSetBtn, Qt::LeftButton, {}, 1, 1); }, readChain,
+         QStringLiteral("讀取設定完成!!"), readFloor},
+        {"write", [form] { form->WriteSetBtnMouseUp(form->WriteSetBtn, Qt::LeftButton, {}, 1, 1); }, writeChain,
+         QStringLiteral("寫入設定成功!!"), writeFloor},
+    };
+    int failures = 0;
+    for (const Road& road : roads) {
+        std::vector<double> roadMs, chainMs, ticksPerSecond;
+        for (int i = 0; i < Runs; ++i) {
+            const int ticksBefore = ticks, paintsBefore = painter.paints;
+            double start = nowMs();
+            road.run();
+            const double took = nowMs() - start;
+            roadMs.push_back(took);
+            ticksPerSecond.push_back((ticks - ticksBefore) * 1000.0 / took);
+            if (dialogs.last != road.done || painter.paints == paintsBefore) {
+                std::printf("%s ended with \"%s\", %d repaints\n", road.name, dialogs.last.toUtf8().constData(),
+                            painter.paints - paintsBefore);
+                ++failures;
+            }
+
+            start = nowMs();
+            if (!road.chain())
+                ++failures;
+            chainMs.push_back(nowMs() - start);
+        }
+        const double r = median(roadMs), c = median(chainMs), f = road.floor;
+        std::printf("%-5s road %7.1f ms | library alone %7.1f ms | floor %7.1f ms | program adds %+5.2f%% "
+                    "(goal <= 2%%) | clock ticks %.2f/s while it runs\n",
+                    road.name, r, c, f, (r / c - 1.0) * 100.0, median(ticksPerSecond));
+    }
+    if (failures)
+        std::printf("%d runs did not end as they should\n", failures);
+
+    MainForm = nullptr;
+    delete form;
+    ExitCom();
+    velko::SetDialogSeam(nullptr);
+    standalone.stop();
+    std::filesystem::current_path(std::filesystem::temp_directory_path());
+    std::filesystem::remove_all(dir);
+    return failures ? 1 : 0;
+}
