@@ -5,8 +5,8 @@
 
 namespace fenlo::platform {
 
-// 9600 baud, 8 data bits, even parity, one stop bit, binary; flow control, line states
-// and special characters stay as they were.
+// 9600 baud, 8 data bits, even parity, one stop bit, binary (no software flow control);
+// hardware flow control, line states and special characters stay as they were.
 void applyLineSettings(termios& tio);
 
 } // namespace fenlo::platform

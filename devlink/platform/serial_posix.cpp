@@ -213,8 +213,9 @@ void applyLineSettings(termios& tio)
     cfsetospeed(&tio, B9600);
     tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARODD | CSTOPB);
     tio.c_cflag |= CS8 | PARENB | CREAD;
-    // Binary: no translation of input or output, no line discipline.
-    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL);
+    // Binary: no translation of input or output, no line discipline. XON/XOFF cannot share a
+    // line with data bytes 0x11 and 0x13 (a terminal starts with it on, a fresh COM port off).
+    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY);
     tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     tio.c_cc[VMIN] = 1;

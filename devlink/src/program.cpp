@@ -26,9 +26,11 @@ std::uint16_t addressOf(const unsigned char* record) { return static_cast<std::u
 
 bool inUse(const unsigned char* record) { return !(record[AddressLow] == 0xFF && record[AddressHigh] == 0xFF); }
 
+// Data bytes only: the check bytes of a blank block read back are not 0xFF 0xFF.
 bool holdsData(const unsigned char* record)
 {
-    return std::any_of(record + frames::FrameDataOffset, record + frames::RecordLength, [](unsigned char b) { return b != 0xFF; });
+    const unsigned char* data = record + frames::FrameDataOffset;
+    return std::any_of(data, data + frames::BlockBytes, [](unsigned char b) { return b != 0xFF; });
 }
 
 void blankVectorBytes(unsigned char* record) { std::memset(record + VectorBytesAt, 0xFF, frames::PasswordBytes); }

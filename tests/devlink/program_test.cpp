@@ -189,6 +189,19 @@ INSTANTIATE_TEST_SUITE_P(
                   {Fault{FaultKind::Refuse, fr::cmd::Write, Address{0xC000}}}, false, 1, 1}),
     [](const auto& p) { return std::string(p.param.name); });
 
+TEST_F(UnitTest, ABlankBlockWithItsCheckBytesIsNotWritten)
+{
+    attach(LoaderUnit::erased());
+    const Program program = blankProgram();
+    setRecord(program, 0, 0xC000, Bytes(128, 0xFF));
+    ASSERT_NE(program[0][136] & program[0][137], 0xFF) << "a blank block read back carries check bytes";
+    EXPECT_TRUE(WriteProgram(program.get()));
+    EXPECT_EQ(ProgressMax(), 0);
+    EXPECT_EQ(ProgressCounter(), 0);
+    for (const Burst& b : world.line.received())
+        EXPECT_NE(b.bytes.size(), fr::RecordLength) << "no record went out";
+}
+
 TEST_F(UnitTest, ARecordOutOfUseIsCountedByItsDataButNotWritten)
 {
     attach(LoaderUnit::transmitter());

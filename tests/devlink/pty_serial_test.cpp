@@ -119,20 +119,22 @@ TEST_F(PtySerialTest, OpensTheSlaveAt9600EvenParityRawAndMovesBytesBothWays)
     ASSERT_TRUE(TxFenlo(frame.data(), static_cast<unsigned char>(frame.size())));
     EXPECT_EQ(pty.readMaster(frame.size()), frame);
 
-    const std::array<unsigned char, 3> reply = {0x90, 0x0D, 0x80};
-    ASSERT_EQ(write(pty.master(), reply.data(), reply.size()), 3);
-    EXPECT_TRUE(WaitRx(500, 3));
-    EXPECT_EQ(fenlo::RxBuffer[0], 0x90);
-    EXPECT_EQ(fenlo::RxBuffer[1], 0x0D);
-    EXPECT_EQ(fenlo::RxBuffer[2], 0x80);
-    EXPECT_EQ(fenlo::RxBuffer[3], 0);
+    // XOFF and XON are data here too: taken as they are, and the line keeps sending.
+    const std::vector<unsigned char> reply = {0x90, 0x13, 0x0D, 0x11, 0x80};
+    ASSERT_EQ(write(pty.master(), reply.data(), reply.size()), static_cast<ssize_t>(reply.size()));
+    EXPECT_TRUE(WaitRx(500, static_cast<unsigned>(reply.size())));
+    EXPECT_EQ(std::vector<unsigned char>(fenlo::RxBuffer, fenlo::RxBuffer + reply.size() + 1),
+              (std::vector<unsigned char>{0x90, 0x13, 0x0D, 0x11, 0x80, 0x00}));
+    const unsigned char sync = 0x80;
+    ASSERT_TRUE(TxFenlo(&sync, 1));
+    EXPECT_EQ(pty.readMaster(1), std::vector<unsigned char>{0x80});
 }
 
 TEST(LineSettings, NineSixHundredEightEvenOneBinaryKeepingTheRest)
 {
     termios tio{};
     tio.c_cflag = CS7 | PARODD | CSTOPB | CRTSCTS | HUPCL | CLOCAL;
-    tio.c_iflag = ICRNL | IXON | INPCK;
+    tio.c_iflag = ICRNL | IXON | IXOFF | INPCK;
     tio.c_oflag = OPOST | ONLCR;
     tio.c_lflag = ICANON | ECHO | ISIG;
     tio.c_cc[VSTART] = 0x11;
@@ -143,14 +145,13 @@ TEST(LineSettings, NineSixHundredEightEvenOneBinaryKeepingTheRest)
     EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
     EXPECT_TRUE(tio.c_cflag & PARENB);
     EXPECT_FALSE(tio.c_cflag & (PARODD | CSTOPB));
-    EXPECT_FALSE(tio.c_iflag & ICRNL);
+    EXPECT_FALSE(tio.c_iflag & (ICRNL | IXON | IXOFF)) << "binary bytes 0x11 and 0x13 must pass";
     EXPECT_FALSE(tio.c_oflag & OPOST);
     EXPECT_FALSE(tio.c_lflag & (ICANON | ECHO | ISIG));
-    // Flow control, line states and special characters as they were.
+    // Hardware flow control, line states and special characters as they were.
     EXPECT_TRUE(tio.c_cflag & CRTSCTS);
     EXPECT_TRUE(tio.c_cflag & HUPCL);
     EXPECT_TRUE(tio.c_cflag & CLOCAL);
-    EXPECT_TRUE(tio.c_iflag & IXON);
     EXPECT_TRUE(tio.c_iflag & INPCK);
     EXPECT_EQ(tio.c_cc[VSTART], 0x11);
 }
