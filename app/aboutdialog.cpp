@@ -8,6 +8,8 @@
 #include <QScrollBar>
 #include <QStringList>
 
+#include <utility>
+
 TAboutDialog* AboutDialog = nullptr;
 
 TAboutDialog::TAboutDialog(QWidget* owner) : QDialog(owner)
@@ -15,6 +17,11 @@ TAboutDialog::TAboutDialog(QWidget* owner) : QDialog(owner)
     setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint);
     OKBitBtn->setDefault(true);
+    for (const auto& [widget, pixels] : {std::pair<QWidget*, int>{Label1, 16}, {Memo, 13}}) {
+        QFont font = widget->font();
+        font.setPixelSize(pixels);
+        widget->setFont(font);
+    }
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
     connect(OKBitBtn, &QPushButton::clicked, this, [this] { OKBitBtnClick(OKBitBtn); });

@@ -4,7 +4,9 @@
 #include "mainform.h"
 
 #include "background_gradient.h"
+#include "fixed_cells.h"
 #include "imageex.h"
+#include "maskedit.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -16,6 +18,8 @@
 #include <QPainter>
 #include <QTimer>
 #include <QWindow>
+
+#include <limits>
 
 namespace {
 
@@ -46,8 +50,31 @@ void Img_Change(TImageEx* image, int state)
 
 void TMainForm::BuildChrome()
 {
+    // A dialog frame: fixed size, a close box and no other.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
     PageControl->tabBar()->hide();
+
+    const QPalette system = palette();
+    const struct {
+        QTableWidget* grid;
+        QColor fixed;
+    } grids[] = {{LRRelayTable, system.color(QPalette::ToolTipBase)}, {UDRelayTable, QColor(166, 202, 240)},
+                 {EWRelayTable, system.color(QPalette::Button)},      {SNRelayTable, QColor(192, 220, 192)},
+                 {KeyRelayTable, system.color(QPalette::Button)}};
+    for (const auto& g : grids)
+        g.grid->setItemDelegate(new velko::FixedCellsDelegate(g.fixed, g.grid));
+
+    QFont digits = RelayCounterLabel->font();
+    digits.setPixelSize(21);
+    RelayCounterLabel->setFont(digits);
+
+    // Single-line fields take texts of any length.
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+        if (!qobject_cast<TMaskEdit*>(edit))
+            edit->setMaxLength(std::numeric_limits<int>::max());
+    }
 
     DateTimer = new QTimer(this);
     DateTimer->setObjectName(QStringLiteral("DateTimer"));
@@ -87,15 +114,18 @@ void TMainForm::BuildChrome()
     };
     const Panel panels[] = {{30, "狀態"}, {370, ""}, {85, "日期"}, {50, "時間"}};
     StatusBar->setSizeGripEnabled(false);
+    // Panels side by side from the bar's left edge, as wide as given; the progress bar lies
+    // over panel 1.
+    int left = 0;
     for (int i = 0; i < 4; ++i) {
         auto* label = new QLabel(QString::fromUtf8(panels[i].text), StatusBar);
         label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        label->setFixedWidth(panels[i].width);
+        label->setGeometry(left, 0, panels[i].width, StatusBar->height());
+        left += panels[i].width;
         QFont small = label->font(); // the panels' widths are made for the small status font
         small.setPixelSize(11);
         label->setFont(small);
         label->setAlignment(Qt::AlignCenter);
-        StatusBar->addWidget(label);
         StatusPanels[i] = label;
     }
     ProgressBar->raise();
