@@ -1,6 +1,8 @@
 // Text-to-number conversions that fail the way the running operation reports them.
 #pragma once
 
+#include "framework_error.h"
+
 #include <QString>
 
 #include <stdexcept>
@@ -8,9 +10,9 @@
 namespace velko {
 
 // A text that is not the number it should be; the message is the one shown to the user.
-class ConversionError : public std::runtime_error {
+class ConversionError : public FrameworkError {
 public:
-    explicit ConversionError(const QString& message) : std::runtime_error(message.toStdString()) {}
+    explicit ConversionError(const QString& message) : FrameworkError(message.toStdString()) {}
     QString message() const { return QString::fromStdString(what()); }
 };
 

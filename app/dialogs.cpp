@@ -1,5 +1,7 @@
 #include "dialogs.h"
 
+#include "framework_error.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -75,6 +77,17 @@ void ShowMessage(const QString& text) { Dialogs().messageBox({text, ApplicationT
 void ShowException(const QString& message)
 {
     Dialogs().messageBox({message, ApplicationTitle, BoxIcon::Error});
+}
+
+void ShowCurrentException()
+{
+    try {
+        throw;
+    } catch (const FrameworkError& e) {
+        ShowException(QString::fromStdString(e.what()));
+    } catch (...) {
+        ShowException(QString());
+    }
 }
 
 } // namespace velko

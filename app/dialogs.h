@@ -50,5 +50,7 @@ void MessageBoxOk(const QString& text, const QString& caption, BoxIcon icon);
 void ShowMessage(const QString& text);
 // The application's error box for an exception: its message and nothing more.
 void ShowException(const QString& message);
+// Inside a catch block: the exception being handled, its message if the framework raised it.
+void ShowCurrentException();
 
 } // namespace velko

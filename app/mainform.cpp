@@ -117,8 +117,8 @@ TMainForm::TMainForm(QWidget* owner) : QWidget(owner)
     // The creation event: what goes wrong in it is shown, and the start goes on.
     try {
         FormCreate(this);
-    } catch (const std::exception& e) {
-        velko::ShowException(QString::fromStdString(e.what()));
+    } catch (...) {
+        velko::ShowCurrentException();
     }
 }
 
@@ -210,10 +210,10 @@ void TMainForm::closeEvent(QCloseEvent* event)
     // A store that cannot be written is reported, but never keeps the program from closing.
     try {
         FormClose(this);
-    } catch (const std::exception& e) {
+    } catch (...) {
         delete SettingsRegistry;
         SettingsRegistry = nullptr;
-        velko::ShowException(QString::fromStdString(e.what()));
+        velko::ShowCurrentException();
     }
     event->accept();
 }

@@ -32,10 +32,8 @@ bool VelkoApplication::notify(QObject* receiver, QEvent* event)
 {
     try {
         return QApplication::notify(receiver, event);
-    } catch (const std::exception& e) {
-        ShowException(QString::fromStdString(e.what()));
     } catch (...) {
-        ShowException(QString());
+        ShowCurrentException();
     }
     return true;
 }
@@ -63,10 +61,8 @@ int RunProgram(int argc, char** argv)
         AboutDialog = new TAboutDialog();
         MainForm->show();
         QApplication::exec();
-    } catch (const std::exception& e) {
-        ShowException(QString::fromStdString(e.what()));
     } catch (...) {
-        ShowException(QString());
+        ShowCurrentException();
     }
     delete AboutDialog;
     AboutDialog = nullptr;

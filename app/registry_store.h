@@ -2,6 +2,8 @@
 // text stay apart and a value of the wrong type is told from a missing one.
 #pragma once
 
+#include "framework_error.h"
+
 #include <filesystem>
 #include <map>
 #include <stdexcept>
@@ -10,9 +12,9 @@
 
 namespace velko {
 
-class RegistryError : public std::runtime_error {
+class RegistryError : public FrameworkError {
 public:
-    using std::runtime_error::runtime_error;
+    using FrameworkError::FrameworkError;
 };
 
 class RegistryStore {

@@ -2,6 +2,8 @@
 // that they travel to and from the users' machines unchanged. In memory text is UTF-8.
 #pragma once
 
+#include "framework_error.h"
+
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -11,9 +13,9 @@
 namespace velko {
 
 // A file that cannot be opened or created; the message is the one the user sees.
-class FileError : public std::runtime_error {
+class FileError : public FrameworkError {
 public:
-    using std::runtime_error::runtime_error;
+    using FrameworkError::FrameworkError;
 };
 
 // Bytes that are not code page 950 become U+FFFD, so nothing stops a read.

@@ -2,6 +2,7 @@
 #include "program_entry.h"
 #include "registry_store.h"
 #include "single_instance.h"
+#include "text_file.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -222,13 +223,15 @@ TEST(ProgramEntry, AnExceptionInAnEventHandlerIsShownAndTheLoopGoesOn)
 {
     RecordingDialogs dialogs;
     bool after = false;
-    QTimer::singleShot(0, [] { throw std::runtime_error("Cannot create file x"); });
+    QTimer::singleShot(0, [] { throw velko::FileError("Cannot create file x"); });
+    QTimer::singleShot(0, [] { throw std::runtime_error("not the framework's"); });
     QTimer::singleShot(0, [&] { after = true; });
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    ASSERT_EQ(dialogs.boxes.size(), 2u);
     EXPECT_EQ(dialogs.boxes[0].text, "Cannot create file x");
     EXPECT_EQ(dialogs.boxes[0].caption, "VELKO-Q37");
+    EXPECT_EQ(dialogs.boxes[1].text, "") << "any other exception shows with an empty message";
     EXPECT_TRUE(after);
 }
 
