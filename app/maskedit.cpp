@@ -1,8 +1,20 @@
 #include "maskedit.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 
-TMaskEdit::TMaskEdit(QWidget* parent) : QLineEdit(parent) {}
+TMaskEdit::TMaskEdit(QWidget* parent) : QLineEdit(parent)
+{
+    // Whatever reaches the line edit past the mask (an input method, a drop) is taken back:
+    // the field shows only what its positions hold.
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (masked() && !rendering_)
+            render(cursorPosition());
+    });
+}
 
 void TMaskEdit::setEditMask(const QString& mask)
 {
@@ -76,6 +88,7 @@ void TMaskEdit::setEditMask(const QString& mask)
         positions_.push_back(p);
     }
 
+    setAcceptDrops(!masked());
     if (!masked()) {
         QLineEdit::setText(plain);
         return;
@@ -187,7 +200,9 @@ void TMaskEdit::render(int cursor)
     QString shown;
     for (const Position& p : positions_)
         shown += p.kind == Kind::Fixed ? p.fixed : (p.value.isNull() ? blank_ : p.value);
+    rendering_ = true;
     QLineEdit::setText(shown);
+    rendering_ = false;
     setCursorPosition(cursor);
 }
 
@@ -238,8 +253,13 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut)
-        || event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+    if (event->matches(QKeySequence::Paste)) {
+        pasteThroughMask(QClipboard::Clipboard);
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Undo)
+        || event->matches(QKeySequence::Redo)) {
         event->accept(); // the mask decides what a position holds; no bulk edits
         return;
     }
@@ -260,4 +280,41 @@ void TMaskEdit::focusInEvent(QFocusEvent* event)
         const int first = slotAtOrAfter(0);
         setCursorPosition(first < 0 ? 0 : first);
     }
+}
+
+void TMaskEdit::pasteThroughMask(QClipboard::Mode mode)
+{
+    if (isReadOnly())
+        return;
+    for (QChar c : QGuiApplication::clipboard()->text(mode))
+        typeCharacter(c);
+}
+
+void TMaskEdit::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = createStandardContextMenu();
+    if (masked()) {
+        for (QAction* action : menu->actions()) {
+            const QString name = action->objectName();
+            if (name == u"edit-paste") {
+                action->disconnect();
+                connect(action, &QAction::triggered, this, [this] { pasteThroughMask(QClipboard::Clipboard); });
+            } else if (name == u"edit-undo" || name == u"edit-redo" || name == u"edit-cut" || name == u"edit-delete") {
+                action->setVisible(false);
+            }
+        }
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+void TMaskEdit::mouseReleaseEvent(QMouseEvent* event)
+{
+    // The selection paste of the middle button, through the mask as well.
+    if (masked() && event->button() == Qt::MiddleButton) {
+        pasteThroughMask(QClipboard::Selection);
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
 }

@@ -12,6 +12,7 @@
 // end dropped; putting a mask on spreads the plain text over the typed positions.
 #pragma once
 
+#include <QClipboard>
 #include <QLineEdit>
 #include <QString>
 #include <QVector>
@@ -39,6 +40,8 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     enum class Kind { Fixed, Digit, DigitOrSign, Letter, LetterOrDigit, Any };
@@ -59,10 +62,13 @@ private:
     void clearSlots(int from, int to);
     void render(int cursor);
     void typeCharacter(QChar c);
+    // Pasted text goes in as if typed, position by position.
+    void pasteThroughMask(QClipboard::Mode mode);
 
     QString maskText_;
     QVector<Position> positions_;
     bool keepFixed_ = true;
     bool leadingBlanks_ = false;
     QChar blank_ = QLatin1Char('_');
+    bool rendering_ = false;
 };

@@ -2,6 +2,7 @@
 #include "maskedit.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -127,4 +128,20 @@ TEST_F(MaskEditTest, WithoutMaskItIsAPlainLineEdit)
     edit.setText(QStringLiteral("free text"));
     EXPECT_EQ(edit.text(), "free text");
     EXPECT_EQ(edit.editMask(), QString());
+}
+
+TEST_F(MaskEditTest, PastedTextGoesInAsIfTypedAndNothingBypassesTheMask)
+{
+    TMaskEdit edit;
+    edit.setEditMask(IdMask);
+    QGuiApplication::clipboard()->setText(QStringLiteral("65a4"));
+    edit.setCursorPosition(0);
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit.text(), "37654   ");
+
+    // Routes that reach the line edit directly (its own paste slot, an input method, a drop).
+    edit.insert(QStringLiteral("999"));
+    edit.paste();
+    EXPECT_EQ(edit.text(), "37654   ");
+    EXPECT_EQ(edit.displayText(), "37654___") << "the field shows exactly what it holds";
 }
