@@ -60,6 +60,7 @@ struct StoreCase {
     int checkedItem;    // NCOM index, 0 for none
     const char* openedPort;
     bool rewritten; // the fall-back wrote all five values
+    int rewrittenLeft = 319, rewrittenTop = 198; // values applied before the fall-back stay
 };
 
 void PrintTo(const StoreCase& c, std::ostream* os) { *os << c.name; }
@@ -83,8 +84,8 @@ TEST_P(StoreStartTest, PortAndCheckMarkFollowTheStore)
     velko::RegistryStore store(registryFile());
     ASSERT_TRUE(store.OpenKey(false));
     if (c.rewritten) {
-        EXPECT_EQ(store.ReadInteger("Left"), 319);
-        EXPECT_EQ(store.ReadInteger("Top"), 198);
+        EXPECT_EQ(store.ReadInteger("Left"), c.rewrittenLeft);
+        EXPECT_EQ(store.ReadInteger("Top"), c.rewrittenTop);
         EXPECT_EQ(store.ReadInteger("Height"), 548);
         EXPECT_EQ(store.ReadInteger("Width"), 792);
         EXPECT_EQ(store.ReadString("COM"), "COM1");
@@ -103,7 +104,14 @@ INSTANTIATE_TEST_SUITE_P(
                       StoreCase{"LowerCaseCom3", "\"Left\"=dword:1\n\"Top\"=dword:2\n\"Height\"=dword:548\n"
                                                  "\"Width\"=dword:792\n\"COM\"=\"com3\"\n",
                                 0, "com3", false},
-                      StoreCase{"LeftOfTheWrongType", "\"Left\"=\"100\"\n\"COM\"=\"COM4\"\n", 1, "COM1", true}));
+                      StoreCase{"LeftOfTheWrongType", "\"Left\"=\"100\"\n\"COM\"=\"COM4\"\n", 1, "COM1", true},
+                      StoreCase{"ComOfTheWrongType",
+                                "\"Left\"=dword:100\n\"Top\"=dword:50\n\"Height\"=dword:548\n\"Width\"=dword:792\n"
+                                "\"COM\"=dword:3\n",
+                                1, "COM1", true, 100, 50},
+                      StoreCase{"HeightMissing", "\"Left\"=dword:100\n\"Top\"=dword:50\n\"Width\"=dword:792\n"
+                                                 "\"COM\"=\"COM4\"\n",
+                                1, "COM1", true, 100, 50}));
 
 TEST_F(FormFixture, StoredBoundsAreAppliedAndWrittenBackAtClose)
 {
