@@ -56,6 +56,14 @@ void reportRoadEnd(QProgressBar* progress, RoadEnd end, const RoadTexts& texts)
     }
 }
 
+// The progress bar from 0 to `max`, and the step that moves it on by one.
+std::function<void()> startProgress(QProgressBar* progress, int max)
+{
+    progress->setValue(0);
+    progress->setMaximum(max);
+    return [progress] { progress->setValue(progress->value() + 1); };
+}
+
 // The hourglass and a disabled tool bar for as long as a road runs, however it ends.
 class BusyRoad {
 public:
@@ -120,9 +128,7 @@ void TMainForm::ReadUnitSettings()
         PreviousPageBtnClick(PreviousPageBtn);
     }
     BusyRoad busy(*this);
-    ProgressBar->setValue(0);
-    ProgressBar->setMaximum(5);
-    const auto step = [this] { ProgressBar->setValue(ProgressBar->value() + 1); };
+    const auto step = startProgress(ProgressBar, 5);
 
     const RoadEnd end = [&] {
         if (const RoadEnd opened = OpenUnit(*this, step); opened != RoadEnd::Done)
@@ -167,9 +173,7 @@ void TMainForm::WriteUnitSettings()
         ShowException(e.message());
         return;
     }
-    ProgressBar->setValue(0);
-    ProgressBar->setMaximum(6);
-    const auto step = [this] { ProgressBar->setValue(ProgressBar->value() + 1); };
+    const auto step = startProgress(ProgressBar, 6);
 
     const RoadEnd end = [&] {
         if (const RoadEnd opened = OpenUnit(*this, step); opened != RoadEnd::Done)

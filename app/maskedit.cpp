@@ -58,19 +58,13 @@ void TMaskEdit::setEditMask(const QString& mask)
             p.fixed = body[i];
             break;
         case u'>':
-            if (i + 1 < body.size() && body[i + 1] == u'<') {
-                ++i;
-                letterCase = Case::AsTyped;
-            } else {
-                letterCase = Case::Upper;
-            }
-            continue;
         case u'<':
-            if (i + 1 < body.size() && body[i + 1] == u'>') {
+            // "<>" (either way round) ends a case change.
+            if (i + 1 < body.size() && (body[i + 1] == u'<' || body[i + 1] == u'>') && body[i + 1] != c) {
                 ++i;
                 letterCase = Case::AsTyped;
             } else {
-                letterCase = Case::Lower;
+                letterCase = c == u'>' ? Case::Upper : Case::Lower;
             }
             continue;
         case u'!': leadingBlanks_ = true; continue;
