@@ -71,9 +71,89 @@ public:
     void FormPaint(QObject* Sender);
     void FormMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
 
-    // Transmitter functions and keys that start-up runs.
+    // General page (mainform_general.cpp): transmitter and receiver functions.
     void OpenModeFuncChange(QObject* Sender);
+    void TxModeFuncChange(QObject* Sender);
+    void DutyCycleFuncChange(QObject* Sender);
+    void SleepEMSFuncChange(QObject* Sender);
+    void LEDGleamFuncChange(QObject* Sender);
+    void TxRemoteFuncChange(QObject* Sender);
+    void PassiveEMSFuncChange(QObject* Sender);
+    void PassiveTimeFuncChange(QObject* Sender);
+    void AutoOffFuncChange(QObject* Sender);
+    void RxRemoteFuncChange(QObject* Sender);
+    // General page: keys, switches, the action relay and the key-relay table.
+    void R0FuncChange(QObject* Sender);
     void InchTimeChange(QObject* Sender);
+    void R0EMSChange(QObject* Sender);
+    void R1FuncChange(QObject* Sender);
+    void R1EMSChange(QObject* Sender);
+    void R0R1RepFuncChange(QObject* Sender);
+    void SwBFuncChange(QObject* Sender);
+    void SwB1FuncChange(QObject* Sender);
+    void SwBABFuncChange(QObject* Sender);
+    void SwBEMSChange(QObject* Sender);
+    void SwB1EMSChange(QObject* Sender);
+    void SwCFuncChange(QObject* Sender);
+    void SwC1FuncChange(QObject* Sender);
+    void SwCABFuncChange(QObject* Sender);
+    void SwCEMSChange(QObject* Sender);
+    void SwC1EMSChange(QObject* Sender);
+    void ARRelaySelectChange(QObject* Sender);
+    void AR_TimeChange(QObject* Sender);
+    void SetKeyRelayTable();
+
+    // Joystick pages (mainform_joystick.cpp): axis settings and the relay budget.
+    void UpAccTimeChange(QObject* Sender);
+    void DownAccTimeChange(QObject* Sender);
+    void LeftAccTimeChange(QObject* Sender);
+    void RightAccTimeChange(QObject* Sender);
+    void EastAccTimeChange(QObject* Sender);
+    void WestAccTimeChange(QObject* Sender);
+    void SouthAccTimeChange(QObject* Sender);
+    void NorthAccTimeChange(QObject* Sender);
+    void UpInchTimeChange(QObject* Sender);
+    void DownInchTimeChange(QObject* Sender);
+    void LeftInchTimeChange(QObject* Sender);
+    void RightInchTimeChange(QObject* Sender);
+    void EastInchTimeChange(QObject* Sender);
+    void WestInchTimeChange(QObject* Sender);
+    void SouthInchTimeChange(QObject* Sender);
+    void NorthInchTimeChange(QObject* Sender);
+    void UDRelayCountChange(QObject* Sender);
+    void LRRelayCountChange(QObject* Sender);
+    void EWRelayCountChange(QObject* Sender);
+    void SNRelayCountChange(QObject* Sender);
+    void UD_InterLockChange(QObject* Sender);
+    void LR_InterLockChange(QObject* Sender);
+    void EW_InterLockChange(QObject* Sender);
+    void SN_InterLockChange(QObject* Sender);
+    void ShowRelayTimerTimer(QObject* Sender);
+    // Joystick relay grids (mainform_relay_grids.cpp): a click on a cell toggles its relay.
+    void UDRelayTableSelectCell(QObject* Sender, int ACol, int ARow, bool& CanSelect);
+    void LRRelayTableSelectCell(QObject* Sender, int ACol, int ARow, bool& CanSelect);
+    void EWRelayTableSelectCell(QObject* Sender, int ACol, int ARow, bool& CanSelect);
+    void SNRelayTableSelectCell(QObject* Sender, int ACol, int ARow, bool& CanSelect);
+
+    // Special page (mainform_special.cpp). Key handlers see a typed character before the edit
+    // takes it; setting Key to a null character drops it.
+    void LowBattFuncChange(QObject* Sender);
+    void LowBattEMSFuncChange(QObject* Sender);
+    void EMSCounterFuncChange(QObject* Sender);
+    void BattCounterFuncChange(QObject* Sender);
+    void VR1YGapChange(QObject* Sender);
+    void VR1XGapChange(QObject* Sender);
+    void VR2YGapChange(QObject* Sender);
+    void VR2XGapChange(QObject* Sender);
+    void DutyTxKeyPress(QChar& Key);
+    void DutyCounterKeyPress(QChar& Key);
+    void BattUpKeyPress(QChar& Key);
+    void BattUp1KeyPress(QChar& Key);
+    void BattDownKeyPress(QChar& Key);
+    void BattDown1KeyPress(QChar& Key);
+
+    // Loading an image into the pages (mainform_loader.cpp): every control from BaselineImage.
+    void ShowEEPROMSet();
 
     // Allocation table.
     void Modify_Allocation_Draw();
@@ -130,6 +210,10 @@ protected:
 private:
     void BuildChrome();
     void BindEvents();
+    // Each page's controls to their handlers, on a user's pick only.
+    void BindGeneralPage();
+    void BindJoystickPages();
+    void BindSpecialPage();
     void ShowPage(int page);
     void OpenMenuUnder(TImageEx* button, QMenu* menu);
     void ApplyStoredBounds();

@@ -178,8 +178,9 @@ void TMainForm::BindEvents()
     connect(DateTimer, &QTimer::timeout, this, [this] { DateTimerTimer(DateTimer); });
     connect(NPreviewSch, &QAction::triggered, this, [this] { NPreviewSchClick(NPreviewSch); });
     connect(AboutProgram1, &QAction::triggered, this, [this] { AboutProgram1Click(AboutProgram1); });
-    connect(OpenModeFunc, &QComboBox::activated, this, [this] { OpenModeFuncChange(OpenModeFunc); });
-    connect(InchTime, &QComboBox::activated, this, [this] { InchTimeChange(InchTime); });
+    BindGeneralPage();
+    BindJoystickPages();
+    BindSpecialPage();
 }
 
 void TMainForm::PopupMenuAt(QMenu* menu, const QPoint& screenPoint) { menu->exec(screenPoint); }
