@@ -104,7 +104,7 @@ DutyVerdict DutyRule(QChar key, const QString& text)
     return verdict;
 }
 
-BatteryEditTraits Traits(BatteryEdit edit)
+BatteryEditTraits BatteryTraits(BatteryEdit edit)
 {
     switch (edit) {
     case BatteryEdit::BattUp:
@@ -131,7 +131,7 @@ BatteryVerdict BatteryRule(BatteryEdit edit, QChar key, const QString& text, con
     if (key != EnterKey || text.isEmpty())
         return verdict;
 
-    const BatteryEditTraits traits = Traits(edit);
+    const BatteryEditTraits traits = BatteryTraits(edit);
     if (text.size() != 4) {
         verdict.message = traits.wrongLengthMessage;
         verdict.clear = true;

@@ -64,7 +64,7 @@ struct BatteryEditTraits {
     QString wrongLengthMessage;
     EditColour aboveLimitColour;
 };
-BatteryEditTraits Traits(BatteryEdit edit);
+BatteryEditTraits BatteryTraits(BatteryEdit edit);
 
 // A character typed into battery edit `edit` holding `text`, its partner holding `partnerText`.
 // The key always goes on to the edit.

@@ -108,7 +108,7 @@ QLineEdit* batteryEdit(TMainForm& form, velko::BatteryEdit which)
 
 void batteryKey(TMainForm& form, velko::BatteryEdit which, QChar& key)
 {
-    const velko::BatteryEditTraits traits = velko::Traits(which);
+    const velko::BatteryEditTraits traits = velko::BatteryTraits(which);
     QLineEdit* const edit = batteryEdit(form, which);
     QLineEdit* const partner = batteryEdit(form, traits.partner);
     const velko::BatteryVerdict verdict = velko::BatteryRule(which, key, edit->text(), partner->text());

@@ -252,16 +252,16 @@ INSTANTIATE_TEST_SUITE_P(
         BatteryCase{Down, Enter, u"0.01", u"0.00", nullptr, false, Taken, false, Keep, true},
         BatteryCase{Down1, Enter, u"3.95", u"4.48", nullptr, false, Taken, false, Keep, true}));
 
-TEST(BatteryTraits, PairsRolesAndPartners)
+TEST(BatteryEditTraits, PairsRolesAndPartners)
 {
-    EXPECT_EQ(velko::Traits(Up).partner, Up1);
-    EXPECT_EQ(velko::Traits(Up1).partner, Up);
-    EXPECT_EQ(velko::Traits(Down).partner, Down1);
-    EXPECT_EQ(velko::Traits(Down1).partner, Down);
-    EXPECT_EQ(velko::Traits(Up1).pair, velko::BatteryPair::Upper);
-    EXPECT_EQ(velko::Traits(Down).pair, velko::BatteryPair::Lower);
-    EXPECT_EQ(velko::Traits(Up1).role, velko::BatteryRole::Low);
-    EXPECT_EQ(velko::Traits(Down).role, velko::BatteryRole::High);
+    EXPECT_EQ(velko::BatteryTraits(Up).partner, Up1);
+    EXPECT_EQ(velko::BatteryTraits(Up1).partner, Up);
+    EXPECT_EQ(velko::BatteryTraits(Down).partner, Down1);
+    EXPECT_EQ(velko::BatteryTraits(Down1).partner, Down);
+    EXPECT_EQ(velko::BatteryTraits(Up1).pair, velko::BatteryPair::Upper);
+    EXPECT_EQ(velko::BatteryTraits(Down).pair, velko::BatteryPair::Lower);
+    EXPECT_EQ(velko::BatteryTraits(Up1).role, velko::BatteryRole::Low);
+    EXPECT_EQ(velko::BatteryTraits(Down).role, velko::BatteryRole::High);
 }
 
 // --- lists -------------------------------------------------------------------------------
