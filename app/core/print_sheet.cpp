@@ -11,9 +11,9 @@ SheetHalves SheetHalvesOf(int width, int height)
     return {{0, 0, 2 * w2, h2 - 100}, {0, h2 - 100, 2 * w2, 2 * h2 - 100}};
 }
 
-SnapshotSize SnapshotSizeOf(int outerWidth, int outerHeight)
+SnapshotSize SnapshotSizeOf(int outerWidth, int outerHeight, int pagesBottom)
 {
-    return {std::max(outerWidth, 0), std::max(outerHeight - 60, 0)};
+    return {std::max(outerWidth, 0), std::max({outerHeight - 60, pagesBottom, 0})};
 }
 
 } // namespace velko

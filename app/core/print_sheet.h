@@ -22,13 +22,15 @@ struct SheetHalves {
 // pixels shorter than the lower one, and the last 100 rows (101 for an odd height) stay blank.
 SheetHalves SheetHalvesOf(int width, int height);
 
-// The part of the window each picture shows: from its top left corner, as wide as the window's
-// outer width and 60 pixels less than its outer height (the status bar stays off the paper).
+// The part of the window each picture shows, from its top left corner: as wide as the window's
+// outer width and 60 pixels less than its outer height, which under a dialog frame leaves the
+// status bar off the paper. A thinner frame (or none) would cut the foot of the pages, so the
+// picture always reaches down to `pagesBottom`, the lower edge of the page control.
 struct SnapshotSize {
     int width = 0;
     int height = 0;
 };
-SnapshotSize SnapshotSizeOf(int outerWidth, int outerHeight);
+SnapshotSize SnapshotSizeOf(int outerWidth, int outerHeight, int pagesBottom);
 
 inline constexpr int PrintedPages = 6; // the pages before the special page
 inline constexpr int PrintedSheets = 3;

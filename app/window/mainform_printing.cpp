@@ -43,7 +43,8 @@ QImage TMainForm::PageSnapshot()
     // Drawn now: what the page just shown looks like, whatever covers the window on screen.
     repaint();
     const QRect outer = frameGeometry();
-    const velko::SnapshotSize size = velko::SnapshotSizeOf(outer.width(), outer.height());
+    const velko::SnapshotSize size =
+        velko::SnapshotSizeOf(outer.width(), outer.height(), PageControl->geometry().bottom() + 1);
     QImage picture(size.width, size.height, QImage::Format_RGB32);
     picture.fill(Qt::white);
     render(&picture, QPoint(), QRegion(0, 0, size.width, size.height));

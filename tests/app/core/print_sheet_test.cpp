@@ -35,14 +35,30 @@ INSTANTIATE_TEST_SUITE_P(
                       // A4 at 1200 dpi without margins
                       HalvesCase{9921, 14031, {0, 0, 9920, 6915}, {0, 6915, 9920, 13930}}));
 
-TEST(SnapshotSize, OuterWidthAndSixtyLessThanTheOuterHeight)
+struct SnapshotCase {
+    const char* name;
+    int outerWidth, outerHeight, pagesBottom;
+    int width, height;
+};
+
+void PrintTo(const SnapshotCase& c, std::ostream* os) { *os << c.name; }
+
+class SnapshotSizeTest : public ::testing::TestWithParam<SnapshotCase> {};
+
+TEST_P(SnapshotSizeTest, OuterSizeLessSixtyRowsButNeverShortOfThePages)
 {
-    const velko::SnapshotSize framed = velko::SnapshotSizeOf(800, 582);
-    EXPECT_EQ(framed.width, 800);
-    EXPECT_EQ(framed.height, 522);
-    const velko::SnapshotSize tiny = velko::SnapshotSizeOf(40, 50);
-    EXPECT_EQ(tiny.width, 40);
-    EXPECT_EQ(tiny.height, 0);
+    const SnapshotCase& c = GetParam();
+    const velko::SnapshotSize size = velko::SnapshotSizeOf(c.outerWidth, c.outerHeight, c.pagesBottom);
+    EXPECT_EQ(size.width, c.width);
+    EXPECT_EQ(size.height, c.height);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Frames, SnapshotSizeTest,
+    ::testing::Values(SnapshotCase{"DialogFrame", 800, 582, 513, 800, 522},
+                      SnapshotCase{"TallFrame", 792, 600, 513, 792, 540},
+                      // no frame at all: 488 rows would cut the foot of every page
+                      SnapshotCase{"NoFrame", 792, 548, 513, 792, 513},
+                      SnapshotCase{"Tiny", 40, 50, 0, 40, 0}));
 
 } // namespace

@@ -75,11 +75,13 @@ void showPage(TMainForm& f, int page)
 std::vector<QImage> pagePictures(TMainForm& f)
 {
     const QRect outer = f.frameGeometry();
+    const velko::SnapshotSize size =
+        velko::SnapshotSizeOf(outer.width(), outer.height(), f.PageControl->geometry().bottom() + 1);
     f.Disable_Button();
     std::vector<QImage> pictures;
     for (int p = 0; p < f.PageControl->count(); ++p) {
         showPage(f, p);
-        pictures.push_back(f.grab(QRect(0, 0, outer.width(), outer.height() - 60)).toImage().convertToFormat(
+        pictures.push_back(f.grab(QRect(0, 0, size.width, size.height)).toImage().convertToFormat(
             QImage::Format_RGB32));
     }
     f.Enable_Button();
