@@ -32,7 +32,6 @@ struct SnapshotSize {
 };
 SnapshotSize SnapshotSizeOf(int outerWidth, int outerHeight, int pagesBottom);
 
-inline constexpr int PrintedPages = 6; // the pages before the special page
-inline constexpr int PrintedSheets = 3;
+inline constexpr int PrintedSheets = 3; // the six pages before the special page, two to a sheet
 
 } // namespace velko
