@@ -15,6 +15,8 @@ class QMenu;
 class QAction;
 class QTimer;
 class QLabel;
+class QImage;
+class QPrinter;
 class TImageEx;
 
 namespace velko {
@@ -175,6 +177,22 @@ public:
     // About dialog.
     void AboutProgram1Click(QObject* Sender);
 
+    // Printing the pages (mainform_printing.cpp).
+    void NPrintSetupClick(QObject* Sender);
+
+    // COM port choice (mainform_com.cpp).
+    void NCOM1Click(QObject* Sender);
+    void NCOM2Click(QObject* Sender);
+    void NCOM3Click(QObject* Sender);
+    void NCOM4Click(QObject* Sender);
+    void NCOM5Click(QObject* Sender);
+    void NCOM6Click(QObject* Sender);
+    void NCOM7Click(QObject* Sender);
+    void NCOM8Click(QObject* Sender);
+    void NCOM9Click(QObject* Sender);
+    void NCOM10Click(QObject* Sender);
+    void Change_COM(const QString& port, QAction* item);
+
     // Alpha blending of the window; off is fully opaque whatever the value.
     void SetAlphaBlend(bool on);
     void SetAlphaBlendValue(int value);
@@ -219,6 +237,10 @@ private:
     void OpenMenuUnder(TImageEx* button, QMenu* menu);
     void ApplyStoredBounds();
     void WriteStoredBounds();
+    // Printing and the COM port choice: the menu items, and the print run itself.
+    void BindMenus();
+    bool PrintPages(QPrinter& printer);
+    QImage PageSnapshot();
 
     bool alphaBlend_ = false;
     int alphaBlendValue_ = 255;
@@ -241,6 +263,9 @@ namespace velko {
 // The device link's port opener; tests put a recorder here.
 using OpenComFunction = const char* (*)(const char* name);
 extern OpenComFunction OpenComCall;
+// Its port closer, beside it.
+using ExitComFunction = void (*)();
+extern ExitComFunction ExitComCall;
 // Makes StartupDir the current directory again.
 void RestoreStartupDir();
 } // namespace velko
