@@ -473,6 +473,10 @@ void TMainForm::BindKeyRelayTableDrawing()
     QColor fixed = palette().color(QPalette::Button);
     if (const auto* chrome = dynamic_cast<const velko::FixedCellsDelegate*>(KeyRelayTable->itemDelegate()))
         fixed = chrome->fixedColour();
+    // The 41-px cells are made for the small grid font: "SW 1A" fits in one.
+    QFont small = KeyRelayTable->font();
+    small.setPixelSize(11);
+    KeyRelayTable->setFont(small);
     QAbstractItemDelegate* previous = KeyRelayTable->itemDelegate();
     KeyRelayTable->setItemDelegate(new KeyRelayCellDelegate(fixed, this, KeyRelayTable));
     if (previous && previous->parent() == KeyRelayTable)

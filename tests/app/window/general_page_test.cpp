@@ -797,6 +797,14 @@ TEST_F(GeneralPage, CellsAreDrawnOnTheirColourWithTheTextInset)
     }
 }
 
+TEST_F(GeneralPage, EveryKeyNameFitsItsCell)
+{
+    ProbeForm& f = showForm();
+    const QFontMetrics metrics(f.KeyRelayTable->font());
+    for (const char* name : {"Relay", "SW 1A", "SW 1B", "SW 2A", "SW 2B", "RY13"})
+        EXPECT_LE(4 + metrics.horizontalAdvance(QString::fromLatin1(name)), 41) << name;
+}
+
 // ---- The allocation table follows the seven key handlers, only while settings are loaded ----
 
 struct RebuildCase {
