@@ -104,6 +104,22 @@ public:
     void ARRelaySelectChange(QObject* Sender);
     void AR_TimeChange(QObject* Sender);
     void SetKeyRelayTable();
+    // Draws one cell of KeyRelayTable on the grid's canvas, whose brush and pen are set.
+    void KeyRelayTableDrawCell(QObject* Sender, int ACol, int ARow, const QRect& Rect, QStyle::State State,
+                               QPainter& Canvas);
+
+private:
+    // General page helpers (mainform_general.cpp).
+    using ListHandler = void (TMainForm::*)(QObject*);
+    // Selects an item of a list, then runs the list's handler as a pick would.
+    void RunWithItem(QComboBox* list, ListHandler handler, int item);
+    // One of the four switch positions, 0..3 for SW 1A, SW 1B, SW 2A, SW 2B.
+    void SwitchPositionChange(int position);
+    // What every handler that changes which keys take relays ends with.
+    void KeyRelaysChanged();
+    void BindKeyRelayTableDrawing();
+
+public:
 
     // Joystick pages (mainform_joystick.cpp): axis settings and the relay budget.
     void UpAccTimeChange(QObject* Sender);
