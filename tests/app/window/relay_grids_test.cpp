@@ -113,6 +113,17 @@ TEST_F(GridFixture, ClicksOnFixedCellsToggleNothing)
     EXPECT_EQ(EditImage, before);
 }
 
+TEST_F(GridFixture, TheLoneHeaderRowOfACountOfZeroTogglesNothing)
+{
+    QTableWidget* grid = openGrid(SNGrid, 0);
+    ASSERT_EQ(joystick::FixedRows(grid), 0); // row 0 is then an ordinary row
+    const velko::SegmentImage before = EditImage;
+    for (int column = 1; column < 12; ++column)
+        ClickCell(grid, column, 0);
+    EXPECT_EQ(EditImage, before);
+    EXPECT_EQ(velko::RelayAssign, decltype(velko::RelayAssign){});
+}
+
 TEST_F(GridFixture, ClickRebuildsTheAllocationOnlyWhileSettingsAreLoaded)
 {
     QTableWidget* grid = openGrid(LRGrid, 2);
