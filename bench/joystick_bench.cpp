@@ -59,6 +59,8 @@ int main(int argc, char** argv)
     std::filesystem::current_path(dir);
 
     velko::VelkoApplication app(argc, argv);
+    // No serial port here: whatever the machine has must not stop the window with a box.
+    velko::OpenComCall = [](const char* name) -> const char* { return name; };
     auto* form = new TMainForm();
     MainForm = form;
     form->ShowRelayTimer->stop(); // ticks are run by hand below
