@@ -152,6 +152,11 @@ public:
     void LRRelayTableSelectCell(QObject* Sender, int ACol, int ARow, bool& CanSelect);
     void EWRelayTableSelectCell(QObject* Sender, int ACol, int ARow, bool& CanSelect);
     void SNRelayTableSelectCell(QObject* Sender, int ACol, int ARow, bool& CanSelect);
+    // Each painted cell, fixed ones included, on the background the grid prepared.
+    void UDRelayTableDrawCell(QObject* Sender, int ACol, int ARow, const QRect& Rect, QPainter& Canvas);
+    void LRRelayTableDrawCell(QObject* Sender, int ACol, int ARow, const QRect& Rect, QPainter& Canvas);
+    void EWRelayTableDrawCell(QObject* Sender, int ACol, int ARow, const QRect& Rect, QPainter& Canvas);
+    void SNRelayTableDrawCell(QObject* Sender, int ACol, int ARow, const QRect& Rect, QPainter& Canvas);
 
     // Special page (mainform_special.cpp). Key handlers see a typed character before the edit
     // takes it, Enter as '\r' and Backspace as '\b'; setting Key to a null character drops it.
