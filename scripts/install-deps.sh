@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth fonts-arphic-uming
+  poppler-utils
 )
 # The settings-file fuzz target (scripts/fuzz.sh) also needs clang and its fuzzer runtime.
 if [ "${1:-}" = fuzz ]; then packages+=(clang libclang-rt-dev); fi
