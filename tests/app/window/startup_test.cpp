@@ -11,6 +11,10 @@
 
 #include <ostream>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace {
 
 using velko::SegA;
@@ -158,13 +162,59 @@ TEST_F(FormFixture, AStoreThatCannotBeWrittenIsShownAndTheStartGoesOn)
 
 TEST(ProgramEntry, ASecondInstanceEndsAtOnceWithZero)
 {
-    ASSERT_TRUE(velko::AcquireInstanceLock());
+    ASSERT_EQ(velko::TakeInstanceLock(velko::InstanceLockFile(velko::InstanceLockName)), velko::InstanceLock::Acquired);
     testsupport::ScopedWorkDir empty; // without the lock it would stop at the missing "ETM.vfa"
     QProcess second;
     second.start(QStringLiteral(VELKO_PROGRAM), {});
     ASSERT_TRUE(second.waitForFinished(20000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
+}
+
+// Another copy holds the lock on a lock file that cannot be opened for writing (here a
+// folder, which refuses writing to every user): a new start still ends at once.
+TEST(ProgramEntry, ALockFileThatCannotBeWrittenStillKeepsASecondCopyOut)
+{
+    testsupport::ScopedWorkDir run;
+    const std::filesystem::path lock = run.path() / velko::InstanceLockName;
+    std::filesystem::create_directory(lock);
+    const int held = ::open(lock.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    QProcess second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(run.path().string()));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString((run.path() / "config").string()));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(VELKO_PROGRAM), {});
+    const bool ended = second.waitForFinished(10000);
+    if (!ended) {
+        second.kill();
+        second.waitForFinished();
+    }
+    ::close(held);
+    EXPECT_TRUE(ended) << "the second copy ran beside the first";
+    EXPECT_EQ(second.exitCode(), 0);
+}
+
+TEST(ProgramEntry, ALockFileThatCanBeNeitherMadeNorOpenedIsShownAndNothingRuns)
+{
+    testsupport::ScopedWorkDir run;
+    testsupport::WriteFile("ETM.vfa", "Act01\r\n");
+    testsupport::WriteFile("Vie32.vfd", "");
+    const std::string runtime = (run.path() / "gone").string();
+    const char* before = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = before ? before : "";
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    RecordingDialogs dialogs;
+    char name[] = "velko-q37";
+    char* argv[] = {name, nullptr};
+    EXPECT_EQ(velko::RunProgram(1, argv), 0);
+    setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text.toStdString(), "Cannot create file " + runtime + "/VELKO-Q37.exe");
+    EXPECT_EQ(dialogs.boxes[0].icon, velko::BoxIcon::Error);
+    EXPECT_EQ(MainForm, nullptr);
 }
 
 struct MissingFileCase {
