@@ -154,7 +154,11 @@ void TMainForm::FormCreate(QObject*)
 {
     delete SettingsRegistry;
     SettingsRegistry = new velko::RegistryStore();
-    SettingsRegistry->OpenKey(true);
+    if (!SettingsRegistry->OpenKey(true) && SettingsRegistry->Unreadable()) {
+        // The user's bounds and port are in there: say so, and keep the file as it is.
+        velko::ShowException(
+            QStringLiteral("Cannot open file %1").arg(QString::fromStdString(SettingsRegistry->File().string())));
+    }
 
     try {
         ApplyStoredBounds();

@@ -16,7 +16,9 @@ namespace fs = std::filesystem;
 // What another copy of the program would find: can it take the lock too?
 bool anotherCopyCouldLock(const fs::path& file)
 {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        fd = ::open(file.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
         return true;
     const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;

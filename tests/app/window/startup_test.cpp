@@ -12,6 +12,7 @@
 #include <ostream>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -159,6 +160,48 @@ TEST_F(FormFixture, AStoreThatCannotBeWrittenIsShownAndTheStartGoesOn)
     f.close(); // and closing still works
     EXPECT_FALSE(f.isVisible());
 }
+
+struct UnreadableStoreCase {
+    const char* name;
+    bool folder; // a folder where the file should be, which no user can read as a file
+};
+
+void PrintTo(const UnreadableStoreCase& c, std::ostream* os) { *os << c.name; }
+
+class UnreadableStoreTest : public FormFixture, public ::testing::WithParamInterface<UnreadableStoreCase> {};
+
+TEST_P(UnreadableStoreTest, IsShownByNameAndLeftAsItIsAtClose)
+{
+    const std::string stored = "\"Left\"=dword:100\n\"Top\"=dword:50\n\"Height\"=dword:548\n"
+                               "\"Width\"=dword:792\n\"COM\"=\"COM4\"\n";
+    std::filesystem::create_directories(registryFile().parent_path());
+    if (GetParam().folder) {
+        std::filesystem::create_directory(registryFile());
+    } else {
+        testsupport::WriteFile(registryFile(), stored);
+        ::chmod(registryFile().c_str(), 0);
+        if (::access(registryFile().c_str(), R_OK) == 0)
+            GTEST_SKIP() << "this user reads any file";
+    }
+    ProbeForm& f = makeForm();
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text.toStdString(), "Cannot open file " + registryFile().string());
+    EXPECT_EQ(dialogs.boxes[0].icon, velko::BoxIcon::Error);
+    EXPECT_EQ(openedPorts.size(), 1u) << "the start goes on";
+    f.close();
+    EXPECT_EQ(dialogs.boxes.size(), 1u) << "closing says nothing more";
+    if (GetParam().folder) {
+        EXPECT_TRUE(std::filesystem::is_directory(registryFile()));
+    } else {
+        ::chmod(registryFile().c_str(), 0600);
+        EXPECT_EQ(testsupport::ReadFile(registryFile()), stored);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, UnreadableStoreTest,
+                         ::testing::Values(UnreadableStoreCase{"NoReadPermission", false},
+                                           UnreadableStoreCase{"FolderInItsPlace", true}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST(ProgramEntry, ASecondInstanceEndsAtOnceWithZero)
 {
