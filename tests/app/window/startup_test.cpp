@@ -6,6 +6,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QProcess>
 #include <QTimer>
 
@@ -137,6 +139,59 @@ TEST_F(FormFixture, StoredBoundsAreAppliedAndWrittenBackAtClose)
     EXPECT_EQ(store.ReadInteger("Width"), 792);
     EXPECT_EQ(store.ReadString("COM"), "COM7");
 }
+
+struct BoundsCase {
+    const char* name;
+    int left, top, height, width;
+    bool fallBack;         // the store's values are taken as missing
+    int placedLeft, placedTop; // where the window stands after the start
+};
+
+void PrintTo(const BoundsCase& c, std::ostream* os) { *os << c.name; }
+
+class StoredBoundsTest : public FormFixture, public ::testing::WithParamInterface<BoundsCase> {};
+
+// Sizes the window is not made for, or a place off every screen, would give a window the user
+// cannot see or use: they take the fall-back of a missing value.
+TEST_P(StoredBoundsTest, UnusableBoundsTakeTheFallBack)
+{
+    const BoundsCase& c = GetParam();
+    ASSERT_GE(QGuiApplication::primaryScreen()->geometry().height(), 600);
+    std::filesystem::create_directories(registryFile().parent_path());
+    testsupport::WriteFile(registryFile(), "\"Left\"=dword:" + std::to_string(c.left) + "\n\"Top\"=dword:"
+                                               + std::to_string(c.top) + "\n\"Height\"=dword:"
+                                               + std::to_string(c.height) + "\n\"Width\"=dword:"
+                                               + std::to_string(c.width) + "\n\"COM\"=\"COM4\"\n");
+    ProbeForm& f = makeForm();
+    EXPECT_EQ(f.x(), c.placedLeft);
+    EXPECT_EQ(f.y(), c.placedTop);
+    EXPECT_EQ(f.height(), c.fallBack ? 548 : c.height);
+    EXPECT_EQ(f.width(), c.fallBack ? 792 : c.width);
+    EXPECT_EQ(ComPortName, c.fallBack ? "COM1" : "COM4");
+    EXPECT_TRUE(dialogs.boxes.empty());
+
+    velko::RegistryStore store(registryFile());
+    ASSERT_TRUE(store.OpenKey(false));
+    EXPECT_EQ(store.ReadInteger("Left"), c.fallBack ? c.placedLeft : c.left);
+    EXPECT_EQ(store.ReadInteger("Top"), c.fallBack ? c.placedTop : c.top);
+    EXPECT_EQ(store.ReadInteger("Height"), c.fallBack ? 548 : c.height);
+    EXPECT_EQ(store.ReadInteger("Width"), c.fallBack ? 792 : c.width);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StoredBoundsTest,
+    ::testing::Values(BoundsCase{"Designed", 100, 50, 548, 792, false, 100, 50},
+                      BoundsCase{"TallerThanDesigned", 0, 0, 580, 792, false, 0, 0},
+                      BoundsCase{"HeightZero", 100, 50, 0, 792, true, 100, 50},
+                      BoundsCase{"HeightZeroWidthMinusOne", 100, 50, 0, -1, true, 100, 50},
+                      BoundsCase{"HeightBelowDesigned", 100, 50, 547, 792, true, 100, 50},
+                      BoundsCase{"HeightIntMax", 100, 50, 2147483647, 792, true, 100, 50},
+                      BoundsCase{"WidthNegative", 100, 50, 548, -5, true, 100, 50},
+                      BoundsCase{"WidthAboveEveryScreen", 100, 50, 548, 100000, true, 100, 50},
+                      BoundsCase{"RightOfEveryScreen", 5000, 50, 548, 792, true, 319, 198},
+                      BoundsCase{"AboveEveryScreen", 100, -3000, 548, 792, true, 319, 198},
+                      BoundsCase{"OffScreenAndTooSmall", -2147483647, 50, 0, 792, true, 319, 198}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(FormFixture, FourIntegersWithoutComCloseWithAnEmptyCom)
 {
