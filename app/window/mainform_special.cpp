@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 
 #include <functional>
+#include <optional>
 
 using velko::EditImage;
 using velko::SegA;
@@ -17,9 +18,30 @@ using velko::SegB;
 
 namespace {
 
+// The character a key types, as a key handler sees it; nothing for a key that types none
+// (Tab, Delete, Meta combinations, Ctrl with anything but a letter). Ctrl with a letter types
+// its control character (Ctrl+V is 22), whether or not the platform put it into the text.
+std::optional<QChar> typedCharacter(const QKeyEvent& key)
+{
+    if (key.key() == Qt::Key_Delete || key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab ||
+        (key.modifiers() & Qt::MetaModifier))
+        return std::nullopt;
+    const QString text = key.text();
+    if (key.modifiers() & Qt::ControlModifier) {
+        if (!text.isEmpty() && text[0].unicode() < u' ')
+            return text[0];
+        if (key.key() >= Qt::Key_A && key.key() <= Qt::Key_Z)
+            return QChar(static_cast<char16_t>(key.key() - Qt::Key_A + 1));
+        return std::nullopt;
+    }
+    if (text.isEmpty())
+        return std::nullopt;
+    return text[0];
+}
+
 // Hands each character typed into an edit to its key handler before the edit sees it; a
-// handler that nulls the character drops it. Shortcuts, Tab and Delete are not typed
-// characters and go straight to the edit.
+// handler that nulls the character drops it. Keys that type no character go straight to the
+// edit.
 class KeyPressFilter : public QObject {
 public:
     KeyPressFilter(QLineEdit* edit, std::function<void(QChar&)> handler)
@@ -34,10 +56,10 @@ protected:
         if (event->type() != QEvent::KeyPress)
             return false;
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->text().isEmpty() || key->key() == Qt::Key_Delete || key->key() == Qt::Key_Tab ||
-            key->key() == Qt::Key_Backtab || (key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)))
+        const std::optional<QChar> character = typedCharacter(*key);
+        if (!character)
             return false;
-        QChar typed = key->text()[0];
+        QChar typed = *character;
         try {
             handler_(typed);
         } catch (...) {

@@ -45,7 +45,8 @@ protected:
 
     TMainForm& f() { return *form; }
 
-    // Types `keys` into `edit`: '\r' is Enter, '\b' Backspace, anything else its own key.
+    // Types `keys` into `edit`: '\r' is Enter, '\b' Backspace, another control character from
+    // 1 to 26 Ctrl with its letter (22: Ctrl+V), anything else its own key.
     static void type(QLineEdit* edit, const QString& keys)
     {
         for (const QChar c : keys) {
@@ -53,6 +54,8 @@ protected:
                 QTest::keyClick(edit, Qt::Key_Return);
             else if (c == u'\b')
                 QTest::keyClick(edit, Qt::Key_Backspace);
+            else if (c.unicode() >= 1 && c.unicode() <= 26)
+                QTest::keyClick(edit, static_cast<Qt::Key>(Qt::Key_A + c.unicode() - 1), Qt::ControlModifier);
             else
                 QTest::keyClicks(edit, QString(c));
         }
@@ -214,6 +217,9 @@ INSTANTIATE_TEST_SUITE_P(
         DutyTyping{false, "12", "a", "", 2, Colour::Window, {u"請輸入0~9"}},
         DutyTyping{true, "1", "2 ", "", 10, Colour::Window, {u"請輸入0~9"}},
         DutyTyping{false, "", "1.5\r", "5", 5, Colour::Yellow, {u"請輸入0~9"}},
+        // Ctrl with a letter types a control character: Ctrl+V and Ctrl+A are refused too
+        DutyTyping{false, "12", "\x16", "", 2, Colour::Window, {u"請輸入0~9"}},
+        DutyTyping{true, "10", "\x01", "", 10, Colour::Window, {u"請輸入0~9"}},
         // Backspace erases the whole entry and keeps the byte
         DutyTyping{false, "123", "\b", "", 2, Colour::Window, {}},
         DutyTyping{true, "123", "\b9\r", "9", 9, Colour::Yellow, {}},
@@ -232,6 +238,21 @@ TEST_F(SpecialPageTest, DutyEnterPassesOnOnlyWhenTaken)
     type(f().DutyTx, QStringLiteral("7\r"));
     EXPECT_EQ(returns.count(), 1);
     EXPECT_EQ(SegB(EditImage, 52), 7);
+}
+
+TEST_F(SpecialPageTest, CtrlWithALetterReachesTheKeyHandlers)
+{
+    QGuiApplication::clipboard()->setText(QStringLiteral("7"));
+    // The platform's own text for Ctrl+V is its control character.
+    f().DutyTx->setText(QStringLiteral("12"));
+    QTest::sendKeyEvent(QTest::Click, f().DutyTx, Qt::Key_V, QStringLiteral("\x16"), Qt::ControlModifier);
+    EXPECT_EQ(f().DutyTx->text(), "") << "not pasted";
+    EXPECT_EQ(takeBoxes(), (std::vector<Box>{{QStringLiteral("請輸入0~9"), false}}));
+    // A battery edit passes every character on: the edit pastes.
+    f().BattUp->clear();
+    type(f().BattUp, QStringLiteral("\x16"));
+    EXPECT_EQ(f().BattUp->text(), "7");
+    EXPECT_TRUE(takeBoxes().empty());
 }
 
 TEST_F(SpecialPageTest, DutyTextPastedMeetsTheConversionAtEnter)
