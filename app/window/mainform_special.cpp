@@ -7,6 +7,7 @@
 #include "special_rules.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 
 #include <functional>
@@ -41,11 +42,12 @@ std::optional<QChar> typedCharacter(const QKeyEvent& key)
 
 // Hands each character typed into an edit to its key handler before the edit sees it; a
 // handler that nulls the character drops it. Keys that type no character go straight to the
-// edit.
+// edit. Text committed by an input method is typed too: its characters meet the handler one
+// by one, as keys would.
 class KeyPressFilter : public QObject {
 public:
     KeyPressFilter(QLineEdit* edit, std::function<void(QChar&)> handler)
-        : QObject(edit), handler_(std::move(handler))
+        : QObject(edit), edit_(edit), handler_(std::move(handler))
     {
         edit->installEventFilter(this);
     }
@@ -53,6 +55,8 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
+        if (event->type() == QEvent::InputMethod)
+            return inputMethod(static_cast<QInputMethodEvent*>(event));
         if (event->type() != QEvent::KeyPress)
             return false;
         auto* key = static_cast<QKeyEvent*>(event);
@@ -60,6 +64,16 @@ protected:
         if (!character)
             return false;
         QChar typed = *character;
+        if (take(typed))
+            return false;
+        key->accept();
+        return true;
+    }
+
+private:
+    // Runs the handler on one character; false when it dropped it.
+    bool take(QChar& typed)
+    {
         try {
             handler_(typed);
         } catch (...) {
@@ -67,13 +81,27 @@ protected:
             velko::ShowCurrentException();
             typed = QChar();
         }
-        if (!typed.isNull())
+        return !typed.isNull();
+    }
+
+    bool inputMethod(QInputMethodEvent* event)
+    {
+        const QString committed = event->commitString();
+        if (committed.isEmpty())
             return false;
-        key->accept();
+        // The edit ends its composition first, then takes what the handler lets through.
+        QInputMethodEvent composed(event->preeditString(), event->attributes());
+        composed.setCommitString(QString(), event->replacementStart(), event->replacementLength());
+        QCoreApplication::sendEvent(edit_, &composed);
+        for (QChar typed : committed) {
+            if (take(typed))
+                edit_->insert(QString(typed));
+        }
+        event->accept();
         return true;
     }
 
-private:
+    QLineEdit* edit_;
     std::function<void(QChar&)> handler_;
 };
 

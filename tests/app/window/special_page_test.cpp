@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -253,6 +254,43 @@ TEST_F(SpecialPageTest, CtrlWithALetterReachesTheKeyHandlers)
     type(f().BattUp, QStringLiteral("\x16"));
     EXPECT_EQ(f().BattUp->text(), "7");
     EXPECT_TRUE(takeBoxes().empty());
+}
+
+// What an input method sends when the user ends a composition.
+void commit(QLineEdit* edit, const QString& preedit, const QString& text)
+{
+    QInputMethodEvent composing(preedit, {});
+    QApplication::sendEvent(edit, &composing);
+    QInputMethodEvent done;
+    done.setCommitString(text);
+    QApplication::sendEvent(edit, &done);
+}
+
+TEST_F(SpecialPageTest, InputMethodTextMeetsTheKeyHandlers)
+{
+    f().DutyCounter->setText(QStringLiteral("1"));
+    commit(f().DutyCounter, QStringLiteral("3"), QStringLiteral("3"));
+    EXPECT_EQ(f().DutyCounter->text(), "13");
+    EXPECT_EQ(colour(f().DutyCounter), Colour::Yellow);
+    EXPECT_TRUE(takeBoxes().empty());
+
+    // A full-width digit or a Chinese character is no digit 0 to 9.
+    commit(f().DutyCounter, QStringLiteral("ㄓㄨㄥ"), QStringLiteral("中"));
+    EXPECT_EQ(f().DutyCounter->text(), "");
+    EXPECT_EQ(colour(f().DutyCounter), Colour::Window);
+    EXPECT_EQ(takeBoxes(), (std::vector<Box>{{QStringLiteral("請輸入0~9"), false}}));
+    commit(f().DutyCounter, QString(), QStringLiteral("2５"));
+    EXPECT_EQ(f().DutyCounter->text(), "");
+    EXPECT_EQ(takeBoxes(), (std::vector<Box>{{QStringLiteral("請輸入0~9"), false}}));
+    EXPECT_EQ(SegB(EditImage, 51), 10);
+
+    // The battery edits take any character until Enter.
+    f().BattDown->clear();
+    commit(f().BattDown, QString(), QStringLiteral("４.20"));
+    EXPECT_EQ(f().BattDown->text(), "４.20");
+    EXPECT_TRUE(takeBoxes().empty());
+    type(f().BattDown, QStringLiteral("\r"));
+    EXPECT_EQ(takeBoxes(), (std::vector<Box>{{QStringLiteral("請輸入0.xx~6.40"), false}}));
 }
 
 TEST_F(SpecialPageTest, DutyTextPastedMeetsTheConversionAtEnter)
