@@ -196,9 +196,11 @@ int main(int argc, char** argv)
             roadMs.push_back(nowMs() - start);
             if (dialogs.last != roads[0].done || velko::BaselineImage != heavy)
                 ++failures;
+            SettingsLoaded = 0; // as the read holds it while the pages load
             start = nowMs();
             form->ShowEEPROMSet();
             loadMs.push_back(nowMs() - start);
+            SettingsLoaded = 1;
             start = nowMs();
             if (!readChain())
                 ++failures;
