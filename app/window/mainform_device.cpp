@@ -149,7 +149,7 @@ void TMainForm::ReadUnitSettings()
                   {QStringLiteral("讀取設定完成!!"), QStringLiteral("讀取"), QStringLiteral("讀取設定錯誤,請再試一次!!"),
                    QStringLiteral("讀取錯誤")});
     if (end == RoadEnd::Done) {
-        // ShowEEPROMSet: the pages take the image here, once the loader of the pages exists.
+        ShowEEPROMSet();
         ShowSystem();
         SettingsLoaded = 1;
     }

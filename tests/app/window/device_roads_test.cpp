@@ -142,8 +142,13 @@ TEST_P(ReadRoad, EndsWithItsBoxAndTheImagesItFound)
     EXPECT_EQ(f.PageControl->currentIndex(), 0) << "a read shows the general page first";
     expectIdle(f);
     if (c.loaded) {
-        EXPECT_EQ(velko::EditImage, expected);
+        // The pages took the image; EditImage holds what they show, the rest as read.
+        EXPECT_EQ(velko::ReadImage, expected);
         EXPECT_EQ(velko::BaselineImage, expected);
+        for (int k : {0, 1, 2, 7, 42, 125, 127})
+            EXPECT_EQ(velko::SegA(velko::EditImage, k), velko::SegA(expected, k)) << "Segment A " << k;
+        for (int k : {49, 50, 58, 95, 99, 103, 107})
+            EXPECT_EQ(velko::SegB(velko::EditImage, k), velko::SegB(expected, k)) << "Segment B " << k;
     } else {
         EXPECT_EQ(velko::EditImage, editBefore);
         EXPECT_EQ(velko::BaselineImage, velko::SegmentImage{});
