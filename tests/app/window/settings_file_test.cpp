@@ -426,6 +426,17 @@ TEST_F(SettingsFileTest, OpenOfAHandWrittenFileFillsImagesFieldsAndCustomerPage)
     for (std::uint8_t b : velko::VectorData)
         ASSERT_EQ(b, 0xFF);
 
+    // The pages show the file: relay counts, lists and edits.
+    EXPECT_EQ(std::vector<int>({KeyRelayCount, UDRelayNum, LRRelayNum, EWRelayNum, SNRelayNum}),
+              std::vector<int>({2, 3, 4, 5, 6}));
+    EXPECT_EQ(f.UDRelayCount->currentIndex(), 3);
+    EXPECT_EQ(f.SNRelayCount->currentIndex(), 6);
+    EXPECT_EQ(f.PassiveTimeFunc->currentIndex(), 4) << "Segment A byte 10 = 60";
+    EXPECT_EQ(f.EMSCounterFunc->currentIndex(), 4) << "Segment A byte 21 = 40";
+    EXPECT_EQ(std::vector<QString>({f.BattUp->text(), f.BattUp1->text(), f.BattDown->text(), f.BattDown1->text(),
+                                    f.DutyCounter->text(), f.DutyTx->text()}),
+              std::vector<QString>({"5.20", "4.05", "3.00", "12.3", "40", "25"}));
+
     EXPECT_EQ(f.IDCODE->text(), "371A2B3C");
     EXPECT_EQ(f.MachineSN->text(), "37123456");
     EXPECT_EQ(f.EEqupmentDate->text(), "2005/08/12");
