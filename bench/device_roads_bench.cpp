@@ -2,8 +2,9 @@
 // pseudo-terminal in real time, beside the library's own calls for the same chain and the
 // floor of that chain (the same calls on simulated time: the waits and the line time, and
 // nothing for the machine). The write's chain holds its read-back of both segments; the
-// library's write without it is timed beside it, for what the read-back costs. Also counts the clock ticks and repaints of the window while a
-// road runs, to show that the window stays alive.
+// library's write without it is timed beside it, for what the read-back costs. Also counts
+// the clock ticks and repaints of the window while a road runs, to show that the window
+// stays alive.
 #include "bench_time.h"
 #include "dialogs.h"
 #include "loader_unit.h"
