@@ -136,7 +136,8 @@ public:
     void SNRelayTableSelectCell(QObject* Sender, int ACol, int ARow, bool& CanSelect);
 
     // Special page (mainform_special.cpp). Key handlers see a typed character before the edit
-    // takes it; setting Key to a null character drops it.
+    // takes it, Enter as '\r' and Backspace as '\b'; setting Key to a null character drops it.
+    // Text pasted, dropped or set by the program does not pass them.
     void LowBattFuncChange(QObject* Sender);
     void LowBattEMSFuncChange(QObject* Sender);
     void EMSCounterFuncChange(QObject* Sender);

@@ -1,19 +1,205 @@
 // The special page: low battery, EMS repeat, battery counter, duty cycle, gaps and battery limits.
 #include "mainform.h"
 
-void TMainForm::BindSpecialPage() {}
+#include "dialogs.h"
+#include "mainform_controls.h"
+#include "settings_image.h"
+#include "special_rules.h"
 
-void TMainForm::LowBattFuncChange(QObject*) {}
-void TMainForm::LowBattEMSFuncChange(QObject*) {}
-void TMainForm::EMSCounterFuncChange(QObject*) {}
-void TMainForm::BattCounterFuncChange(QObject*) {}
-void TMainForm::VR1YGapChange(QObject*) {}
-void TMainForm::VR1XGapChange(QObject*) {}
-void TMainForm::VR2YGapChange(QObject*) {}
-void TMainForm::VR2XGapChange(QObject*) {}
-void TMainForm::DutyTxKeyPress(QChar&) {}
-void TMainForm::DutyCounterKeyPress(QChar&) {}
-void TMainForm::BattUpKeyPress(QChar&) {}
-void TMainForm::BattUp1KeyPress(QChar&) {}
-void TMainForm::BattDownKeyPress(QChar&) {}
-void TMainForm::BattDown1KeyPress(QChar&) {}
+#include <QApplication>
+#include <QKeyEvent>
+
+#include <functional>
+
+using velko::EditImage;
+using velko::SegA;
+using velko::SegB;
+
+namespace {
+
+// Hands each character typed into an edit to its key handler before the edit sees it; a
+// handler that nulls the character drops it. Shortcuts, Tab and Delete are not typed
+// characters and go straight to the edit.
+class KeyPressFilter : public QObject {
+public:
+    KeyPressFilter(QLineEdit* edit, std::function<void(QChar&)> handler)
+        : QObject(edit), handler_(std::move(handler))
+    {
+        edit->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->text().isEmpty() || key->key() == Qt::Key_Delete || key->key() == Qt::Key_Tab ||
+            key->key() == Qt::Key_Backtab || (key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)))
+            return false;
+        QChar typed = key->text()[0];
+        try {
+            handler_(typed);
+        } catch (...) {
+            // The handler ended on a conversion error; the character goes nowhere.
+            velko::ShowCurrentException();
+            typed = QChar();
+        }
+        if (!typed.isNull())
+            return false;
+        key->accept();
+        return true;
+    }
+
+private:
+    std::function<void(QChar&)> handler_;
+};
+
+void setBit(std::uint8_t& byte, int bit, bool on)
+{
+    byte = static_cast<std::uint8_t>(on ? byte | (1u << bit) : byte & ~(1u << bit));
+}
+
+void applyColour(QLineEdit* edit, velko::EditColour colour)
+{
+    if (colour == velko::EditColour::Taken)
+        velko::SetEditColour(edit, velko::TakenColour);
+    else if (colour == velko::EditColour::Window)
+        velko::SetEditColour(edit, QApplication::palette(edit).color(QPalette::Base));
+}
+
+void applyGap(QLineEdit* edit, int byte)
+{
+    const velko::GapVerdict verdict = velko::GapRule(edit->text());
+    if (verdict.action == velko::GapVerdict::Action::Store)
+        SegB(EditImage, byte) = verdict.value;
+    else if (verdict.action == velko::GapVerdict::Action::Clear)
+        edit->clear(); // runs the change handler once more, on the empty text
+}
+
+void dutyKey(QLineEdit* edit, int byte, QChar& key)
+{
+    const velko::DutyVerdict verdict = velko::DutyRule(key, edit->text());
+    if (verdict.value)
+        SegB(EditImage, byte) = *verdict.value;
+    if (verdict.dropKey)
+        key = QChar();
+    if (!verdict.message.isEmpty())
+        velko::ShowMessage(verdict.message);
+    if (verdict.clear)
+        edit->clear();
+    applyColour(edit, verdict.colour);
+}
+
+QLineEdit* batteryEdit(TMainForm& form, velko::BatteryEdit which)
+{
+    switch (which) {
+    case velko::BatteryEdit::BattUp:
+        return form.BattUp;
+    case velko::BatteryEdit::BattUp1:
+        return form.BattUp1;
+    case velko::BatteryEdit::BattDown:
+        return form.BattDown;
+    case velko::BatteryEdit::BattDown1:
+        break;
+    }
+    return form.BattDown1;
+}
+
+void batteryKey(TMainForm& form, velko::BatteryEdit which, QChar& key)
+{
+    const velko::BatteryEditTraits traits = velko::BatteryTraits(which);
+    QLineEdit* const edit = batteryEdit(form, which);
+    QLineEdit* const partner = batteryEdit(form, traits.partner);
+    const velko::BatteryVerdict verdict = velko::BatteryRule(which, key, edit->text(), partner->text());
+    if (verdict.storePair) {
+        const bool high = traits.role == velko::BatteryRole::High;
+        const QString highText = (high ? edit : partner)->text();
+        const QString lowText = (high ? partner : edit)->text();
+        velko::StoreBatteryPair(highText.toStdString(), lowText.toStdString(), traits.pair);
+    }
+    if (!verdict.message.isEmpty())
+        velko::ShowMessage(verdict.message);
+    if (verdict.clear)
+        edit->clear();
+    applyColour(edit, verdict.colour);
+    if (verdict.clearPartner)
+        partner->clear();
+    applyColour(partner, verdict.partnerColour);
+}
+
+} // namespace
+
+void TMainForm::BindSpecialPage()
+{
+    connect(LowBattFunc, &QComboBox::activated, this, [this] { LowBattFuncChange(LowBattFunc); });
+    connect(LowBattEMSFunc, &QComboBox::activated, this, [this] { LowBattEMSFuncChange(LowBattEMSFunc); });
+    connect(EMSCounterFunc, &QComboBox::activated, this, [this] { EMSCounterFuncChange(EMSCounterFunc); });
+    connect(BattCounterFunc, &QComboBox::activated, this, [this] { BattCounterFuncChange(BattCounterFunc); });
+
+    using Change = void (TMainForm::*)(QObject*);
+    const std::pair<QLineEdit*, Change> gaps[] = {{VR1YGap, &TMainForm::VR1YGapChange},
+                                                  {VR1XGap, &TMainForm::VR1XGapChange},
+                                                  {VR2YGap, &TMainForm::VR2YGapChange},
+                                                  {VR2XGap, &TMainForm::VR2XGapChange}};
+    for (const auto& [edit, handler] : gaps) {
+        // Typed, pasted, dropped or set by the program: every change of the text.
+        connect(edit, &QLineEdit::textChanged, this, [this, edit = edit, handler = handler] {
+            try {
+                (this->*handler)(edit);
+            } catch (...) {
+                velko::ShowCurrentException();
+            }
+        });
+    }
+
+    using Key = void (TMainForm::*)(QChar&);
+    const std::pair<QLineEdit*, Key> keyed[] = {
+        {DutyTx, &TMainForm::DutyTxKeyPress},   {DutyCounter, &TMainForm::DutyCounterKeyPress},
+        {BattUp, &TMainForm::BattUpKeyPress},   {BattUp1, &TMainForm::BattUp1KeyPress},
+        {BattDown, &TMainForm::BattDownKeyPress}, {BattDown1, &TMainForm::BattDown1KeyPress}};
+    for (const auto& [edit, handler] : keyed)
+        new KeyPressFilter(edit, [this, handler = handler](QChar& key) { (this->*handler)(key); });
+}
+
+void TMainForm::LowBattFuncChange(QObject*)
+{
+    const int item = LowBattFunc->currentIndex();
+    if (item == 0 || item == 1)
+        setBit(SegA(EditImage, 18), 5, item == 1);
+}
+
+void TMainForm::LowBattEMSFuncChange(QObject*)
+{
+    const int item = LowBattEMSFunc->currentIndex();
+    if (item == 0 || item == 1)
+        setBit(SegA(EditImage, 19), 7, item == 0);
+}
+
+void TMainForm::EMSCounterFuncChange(QObject*)
+{
+    SegA(EditImage, 21) = velko::EMSRepeatCount(EMSCounterFunc->currentIndex());
+}
+
+void TMainForm::BattCounterFuncChange(QObject*)
+{
+    const int item = BattCounterFunc->currentIndex();
+    // Counter off keeps all ones in the count bytes, like no item.
+    setBit(SegA(EditImage, 19), 0, item != 0);
+    const std::uint32_t word = velko::BatteryCounterWord(item);
+    for (int i = 0; i < 4; ++i)
+        SegB(EditImage, 124 + i) = static_cast<std::uint8_t>(word >> (8 * i));
+}
+
+void TMainForm::VR1YGapChange(QObject*) { applyGap(VR1YGap, 54); }
+void TMainForm::VR1XGapChange(QObject*) { applyGap(VR1XGap, 55); }
+void TMainForm::VR2YGapChange(QObject*) { applyGap(VR2YGap, 56); }
+void TMainForm::VR2XGapChange(QObject*) { applyGap(VR2XGap, 57); }
+
+void TMainForm::DutyTxKeyPress(QChar& Key) { dutyKey(DutyTx, 52, Key); }
+void TMainForm::DutyCounterKeyPress(QChar& Key) { dutyKey(DutyCounter, 51, Key); }
+
+void TMainForm::BattUpKeyPress(QChar& Key) { batteryKey(*this, velko::BatteryEdit::BattUp, Key); }
+void TMainForm::BattUp1KeyPress(QChar& Key) { batteryKey(*this, velko::BatteryEdit::BattUp1, Key); }
+void TMainForm::BattDownKeyPress(QChar& Key) { batteryKey(*this, velko::BatteryEdit::BattDown, Key); }
+void TMainForm::BattDown1KeyPress(QChar& Key) { batteryKey(*this, velko::BatteryEdit::BattDown1, Key); }

@@ -1,0 +1,287 @@
+#include "conversion.h"
+#include "special_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <ostream>
+
+namespace {
+
+using velko::BatteryEdit;
+using velko::EditColour;
+using Gap = velko::GapVerdict::Action;
+
+
+// --- gap edits ---------------------------------------------------------------------------
+
+struct GapCase {
+    const char16_t* text;
+    Gap action;
+    int value;             // for Store
+    const char16_t* error; // conversion error message, or nullptr
+};
+
+void PrintTo(const GapCase& c, std::ostream* os) { *os << '"' << QString::fromUtf16(c.text).toStdString() << '"'; }
+
+class GapRuleTest : public ::testing::TestWithParam<GapCase> {};
+
+TEST_P(GapRuleTest, GivesTheVerdictOfItsText)
+{
+    const GapCase& c = GetParam();
+    const QString text = QString::fromUtf16(c.text);
+    if (c.error) {
+        try {
+            velko::GapRule(text);
+            FAIL() << "no conversion error";
+        } catch (const velko::ConversionError& e) {
+            EXPECT_EQ(e.message(), QString::fromUtf16(c.error));
+        }
+        return;
+    }
+    const velko::GapVerdict v = velko::GapRule(text);
+    EXPECT_EQ(v.action, c.action);
+    if (c.action == Gap::Store) {
+        EXPECT_EQ(v.value, c.value);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, GapRuleTest,
+    ::testing::Values(GapCase{u"2", Gap::Store, 2, nullptr}, GapCase{u"25", Gap::Store, 25, nullptr},
+                      GapCase{u"255", Gap::Store, 255, nullptr}, GapCase{u"0", Gap::Store, 0, nullptr},
+                      GapCase{u"007", Gap::Store, 7, nullptr}, GapCase{u"  7", Gap::Store, 7, nullptr},
+                      GapCase{u"\t7\n", Gap::Store, 7, nullptr}, GapCase{u"+9", Gap::Store, 9, nullptr},
+                      // above 255, and a fourth character of any kind: emptied, no message
+                      GapCase{u"256", Gap::Clear, 0, nullptr}, GapCase{u"999", Gap::Clear, 0, nullptr},
+                      GapCase{u"2555", Gap::Clear, 0, nullptr}, GapCase{u"255a", Gap::Clear, 0, nullptr},
+                      GapCase{u"    ", Gap::Clear, 0, nullptr}, GapCase{u"12345678", Gap::Clear, 0, nullptr},
+                      // negative values are out of the byte's range too
+                      GapCase{u"-1", Gap::Clear, 0, nullptr}, GapCase{u"-99", Gap::Clear, 0, nullptr},
+                      GapCase{u"-0", Gap::Store, 0, nullptr},
+                      // empty or blanks only: nothing
+                      GapCase{u"", Gap::Nothing, 0, nullptr}, GapCase{u"   ", Gap::Nothing, 0, nullptr},
+                      // short texts that are no decimal integer: the trimmed text in the message
+                      GapCase{u"a", Gap::Nothing, 0, u"'a' is not a valid integer value"},
+                      GapCase{u"-", Gap::Nothing, 0, u"'-' is not a valid integer value"},
+                      GapCase{u" 1a", Gap::Nothing, 0, u"'1a' is not a valid integer value"},
+                      GapCase{u"1 2", Gap::Nothing, 0, u"'1 2' is not a valid integer value"},
+                      GapCase{u"$FF", Gap::Nothing, 0, u"'$FF' is not a valid integer value"},
+                      GapCase{u"２", Gap::Nothing, 0, u"'２' is not a valid integer value"}));
+
+// --- duty edits --------------------------------------------------------------------------
+
+struct DutyCase {
+    char16_t key;
+    const char16_t* text;
+    bool drop;
+    const char16_t* message; // nullptr: none
+    bool clear;
+    EditColour colour;
+    int value; // -1: nothing stored
+};
+
+void PrintTo(const DutyCase& c, std::ostream* os)
+{
+    *os << "key " << int(c.key) << " on \"" << QString::fromUtf16(c.text).toStdString() << '"';
+}
+
+class DutyRuleTest : public ::testing::TestWithParam<DutyCase> {};
+
+TEST_P(DutyRuleTest, GivesTheVerdictOfItsKey)
+{
+    const DutyCase& c = GetParam();
+    const velko::DutyVerdict v = velko::DutyRule(QChar(c.key), QString::fromUtf16(c.text));
+    EXPECT_EQ(v.dropKey, c.drop);
+    EXPECT_EQ(v.message, c.message ? QString::fromUtf16(c.message) : QString());
+    EXPECT_EQ(v.clear, c.clear);
+    EXPECT_EQ(v.colour, c.colour);
+    EXPECT_EQ(v.value ? int(*v.value) : -1, c.value);
+}
+
+constexpr char16_t Enter = u'\r';
+constexpr char16_t Back = u'\b';
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, DutyRuleTest,
+    ::testing::Values(
+        // digits pass and change nothing
+        DutyCase{u'0', u"", false, nullptr, false, EditColour::Keep, -1},
+        DutyCase{u'9', u"12", false, nullptr, false, EditColour::Keep, -1},
+        // anything else is dropped, told, emptied and reset
+        DutyCase{u'a', u"12", true, u"請輸入0~9", true, EditColour::Window, -1},
+        DutyCase{u' ', u"12", true, u"請輸入0~9", true, EditColour::Window, -1},
+        DutyCase{u'.', u"", true, u"請輸入0~9", true, EditColour::Window, -1},
+        DutyCase{u'\x1b', u"1", true, u"請輸入0~9", true, EditColour::Window, -1},
+        DutyCase{u'\n', u"1", true, u"請輸入0~9", true, EditColour::Window, -1},
+        DutyCase{u'中', u"1", true, u"請輸入0~9", true, EditColour::Window, -1},
+        DutyCase{u'２', u"1", true, u"請輸入0~9", true, EditColour::Window, -1},
+        // Backspace erases the whole entry, keeps the byte, goes on
+        DutyCase{Back, u"123", false, nullptr, true, EditColour::Window, -1},
+        // Enter
+        DutyCase{Enter, u"", true, u"請輸入0~255", true, EditColour::Keep, -1},
+        DutyCase{Enter, u"012", false, nullptr, false, EditColour::Taken, 12},
+        DutyCase{Enter, u"0", false, nullptr, false, EditColour::Taken, 0},
+        DutyCase{Enter, u"255", false, nullptr, false, EditColour::Taken, 255},
+        DutyCase{Enter, u" 7 ", false, nullptr, false, EditColour::Taken, 7},
+        // above 255 (or pasted below 0): refused like an empty entry, the byte kept
+        DutyCase{Enter, u"256", true, u"請輸入0~255", true, EditColour::Keep, -1},
+        DutyCase{Enter, u"300", true, u"請輸入0~255", true, EditColour::Keep, -1},
+        DutyCase{Enter, u"0004000", true, u"請輸入0~255", true, EditColour::Keep, -1},
+        DutyCase{Enter, u"99999999999999999999", true, u"請輸入0~255", true, EditColour::Keep, -1},
+        DutyCase{Enter, u"-5", true, u"請輸入0~255", true, EditColour::Keep, -1}));
+
+TEST(DutyRule, EnterOnPastedTextThatIsNoNumberIsAConversionError)
+{
+    for (const char16_t* text : {u"1a", u"  ", u"0x10", u"- 1"}) {
+        const QString t = QString::fromUtf16(text);
+        try {
+            velko::DutyRule(QChar(Enter), t);
+            ADD_FAILURE() << t.toStdString();
+        } catch (const velko::ConversionError& e) {
+            EXPECT_EQ(e.message(), QStringLiteral("'%1' is not a valid integer value").arg(velko::TrimBlanks(t)));
+        }
+    }
+}
+
+// --- battery edits -----------------------------------------------------------------------
+
+struct BatteryCase {
+    BatteryEdit edit;
+    char16_t key;
+    const char16_t* text;
+    const char16_t* partner;
+    const char16_t* message;
+    bool clear;
+    EditColour colour;
+    bool clearPartner;
+    EditColour partnerColour;
+    bool store;
+};
+
+const char* name(BatteryEdit e)
+{
+    switch (e) {
+    case BatteryEdit::BattUp:
+        return "BattUp";
+    case BatteryEdit::BattUp1:
+        return "BattUp1";
+    case BatteryEdit::BattDown:
+        return "BattDown";
+    case BatteryEdit::BattDown1:
+        break;
+    }
+    return "BattDown1";
+}
+
+void PrintTo(const BatteryCase& c, std::ostream* os)
+{
+    *os << name(c.edit) << " key " << int(c.key) << " on \"" << QString::fromUtf16(c.text).toStdString()
+        << "\" partner \"" << QString::fromUtf16(c.partner).toStdString() << '"';
+}
+
+class BatteryRuleTest : public ::testing::TestWithParam<BatteryCase> {};
+
+TEST_P(BatteryRuleTest, GivesTheVerdictOfItsKey)
+{
+    const BatteryCase& c = GetParam();
+    const velko::BatteryVerdict v =
+        velko::BatteryRule(c.edit, QChar(c.key), QString::fromUtf16(c.text), QString::fromUtf16(c.partner));
+    EXPECT_EQ(v.message, c.message ? QString::fromUtf16(c.message) : QString());
+    EXPECT_EQ(v.clear, c.clear);
+    EXPECT_EQ(v.colour, c.colour);
+    EXPECT_EQ(v.clearPartner, c.clearPartner);
+    EXPECT_EQ(v.partnerColour, c.partnerColour);
+    EXPECT_EQ(v.storePair, c.store);
+}
+
+constexpr auto Up = BatteryEdit::BattUp;
+constexpr auto Up1 = BatteryEdit::BattUp1;
+constexpr auto Down = BatteryEdit::BattDown;
+constexpr auto Down1 = BatteryEdit::BattDown1;
+constexpr auto Keep = EditColour::Keep;
+constexpr auto Window = EditColour::Window;
+constexpr auto Taken = EditColour::Taken;
+constexpr const char16_t* Lower = u"請輸入0.xx~6.40";
+constexpr const char16_t* Caps = u"請輸入0.XX~6.40";
+constexpr const char16_t* Order = u"電池電壓上限值不可小於下限值,請重新設定";
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, BatteryRuleTest,
+    ::testing::Values(
+        // any character but Enter and Backspace passes untested
+        BatteryCase{Up, u'x', u"5.2", u"4.56", nullptr, false, Keep, false, Keep, false},
+        BatteryCase{Down1, u' ', u"", u"", nullptr, false, Keep, false, Keep, false},
+        // Backspace: erased and reset, the image kept
+        BatteryCase{Up1, Back, u"4.56", u"5.20", nullptr, true, Window, false, Keep, false},
+        // 1. empty: nothing
+        BatteryCase{Up, Enter, u"", u"4.56", nullptr, false, Keep, false, Keep, false},
+        // 2. wrong length: each edit its own message, colour kept
+        BatteryCase{Up, Enter, u"5.2", u"4.56", Lower, true, Keep, false, Keep, false},
+        BatteryCase{Up1, Enter, u"05.20", u"5.20", Caps, true, Keep, false, Keep, false},
+        BatteryCase{Down, Enter, u"5.2", u"3.95", Caps, true, Keep, false, Keep, false},
+        BatteryCase{Down1, Enter, u"3.9", u"4.48", Lower, true, Keep, false, Keep, false},
+        BatteryCase{Down1, Enter, u"05.20", u"", Lower, true, Keep, false, Keep, false},
+        // 3. wrong form, before the limit: one message for all four, reset
+        BatteryCase{Up, Enter, u"5,20", u"4.56", Lower, true, Window, false, Keep, false},
+        BatteryCase{Up1, Enter, u"a.20", u"5.20", Lower, true, Window, false, Keep, false},
+        BatteryCase{Down, Enter, u"5.2x", u"3.95", Lower, true, Window, false, Keep, false},
+        BatteryCase{Down1, Enter, u"9x99", u"4.48", Lower, true, Window, false, Keep, false},
+        BatteryCase{Up, Enter, u" 5.2", u"4.56", Lower, true, Window, false, Keep, false},
+        BatteryCase{Up, Enter, u"５.20", u"4.56", Lower, true, Window, false, Keep, false},
+        // 4. above 6.40: only BattUp is reset
+        BatteryCase{Up, Enter, u"6.41", u"4.56", Lower, true, Window, false, Keep, false},
+        BatteryCase{Up1, Enter, u"6.41", u"6.50", Lower, true, Keep, false, Keep, false},
+        BatteryCase{Down, Enter, u"9.99", u"3.95", Lower, true, Keep, false, Keep, false},
+        BatteryCase{Down1, Enter, u"7.00", u"", Lower, true, Keep, false, Keep, false},
+        // 5. the pair's order, tested before the partner's emptiness matters; equal refused too
+        BatteryCase{Up, Enter, u"6.40", u"4.56", nullptr, false, Taken, false, Keep, true},
+        BatteryCase{Up, Enter, u"4.56", u"4.56", Order, true, Window, true, Window, false},
+        BatteryCase{Up1, Enter, u"4.56", u"4.56", Order, true, Window, true, Window, false},
+        BatteryCase{Up1, Enter, u"5.30", u"5.20", Order, true, Window, true, Window, false},
+        BatteryCase{Down, Enter, u"3.00", u"3.95", Order, true, Window, true, Window, false},
+        BatteryCase{Down1, Enter, u"4.49", u"4.48", Order, true, Window, true, Window, false},
+        // 6. empty partner, and a partner typed without Enter that is no "d.dd": taken, not stored
+        BatteryCase{Up, Enter, u"5.00", u"", nullptr, false, Taken, false, Keep, false},
+        BatteryCase{Down1, Enter, u"3.00", u"", nullptr, false, Taken, false, Keep, false},
+        BatteryCase{Up, Enter, u"5.00", u"4.5", nullptr, false, Taken, false, Keep, false},
+        BatteryCase{Up1, Enter, u"4.00", u"5,00", nullptr, false, Taken, false, Keep, false},
+        BatteryCase{Down, Enter, u"4.00", u"x.95", nullptr, false, Taken, false, Keep, false},
+        // 7. stored; the partner's colour is not touched
+        BatteryCase{Up1, Enter, u"0.00", u"6.40", nullptr, false, Taken, false, Keep, true},
+        BatteryCase{Down, Enter, u"0.01", u"0.00", nullptr, false, Taken, false, Keep, true},
+        BatteryCase{Down1, Enter, u"3.95", u"4.48", nullptr, false, Taken, false, Keep, true}));
+
+TEST(BatteryEditTraits, PairsRolesAndPartners)
+{
+    EXPECT_EQ(velko::BatteryTraits(Up).partner, Up1);
+    EXPECT_EQ(velko::BatteryTraits(Up1).partner, Up);
+    EXPECT_EQ(velko::BatteryTraits(Down).partner, Down1);
+    EXPECT_EQ(velko::BatteryTraits(Down1).partner, Down);
+    EXPECT_EQ(velko::BatteryTraits(Up1).pair, velko::BatteryPair::Upper);
+    EXPECT_EQ(velko::BatteryTraits(Down).pair, velko::BatteryPair::Lower);
+    EXPECT_EQ(velko::BatteryTraits(Up1).role, velko::BatteryRole::Low);
+    EXPECT_EQ(velko::BatteryTraits(Down).role, velko::BatteryRole::High);
+}
+
+// --- lists -------------------------------------------------------------------------------
+
+TEST(EMSRepeatCount, EveryItemAndNoItem)
+{
+    const int expected[20] = {5, 10, 20, 30, 40, 60, 70, 80, 90, 100, 110, 120, 130, 140, 150, 160, 170, 180, 190, 200};
+    for (int item = 0; item < 20; ++item)
+        EXPECT_EQ(velko::EMSRepeatCount(item), expected[item]) << item;
+    EXPECT_EQ(velko::EMSRepeatCount(-1), 5);
+    EXPECT_EQ(velko::EMSRepeatCount(20), 5);
+}
+
+TEST(BatteryCounterWord, LowBitsPerCountAllOnesOtherwise)
+{
+    const std::pair<int, std::uint32_t> cases[] = {{0, 0xFFFFFFFF},  {1, 0x1},         {5, 0x1F},
+                                                   {9, 0x1FF},       {31, 0x7FFFFFFF}, {32, 0xFFFFFFFF},
+                                                   {-1, 0xFFFFFFFF}, {33, 0xFFFFFFFF}};
+    for (const auto& [item, word] : cases)
+        EXPECT_EQ(velko::BatteryCounterWord(item), word) << item;
+}
+
+} // namespace
