@@ -190,22 +190,24 @@ void TMainForm::WriteUnitSettings()
     const RoadEnd end = [&] {
         if (const RoadEnd opened = OpenUnit(*this, step); opened != RoadEnd::Done)
             return opened;
+        const unsigned char* pw = DevicePassword.data();
+        if (!EraseSegmentA(pw))
+            return RoadEnd::Failed;
+        step();
+        if (!EraseSegmentB(pw))
+            return RoadEnd::Failed;
+        step();
         // The rows as each write takes them: the pages stay usable while the road runs.
         SegmentImage sent{};
-        for (const auto& write : {+[](SegmentImage&) { return EraseSegmentA(DevicePassword.data()); },
-                                  +[](SegmentImage&) { return EraseSegmentB(DevicePassword.data()); },
-                                  +[](SegmentImage& taken) {
-                                      taken[SegmentARow] = EditImage[SegmentARow];
-                                      return WriteSegmentA(rows(EditImage), DevicePassword.data());
-                                  },
-                                  +[](SegmentImage& taken) {
-                                      taken[SegmentBRow] = EditImage[SegmentBRow];
-                                      return WriteSegmentB(rows(EditImage), DevicePassword.data()) && landed(taken);
-                                  }}) {
-            if (!write(sent))
-                return RoadEnd::Failed;
-            step();
-        }
+        sent[SegmentARow] = EditImage[SegmentARow];
+        if (!WriteSegmentA(rows(EditImage), pw))
+            return RoadEnd::Failed;
+        step();
+        sent[SegmentBRow] = EditImage[SegmentBRow];
+        // The last step holds the read-back too.
+        if (!WriteSegmentB(rows(EditImage), pw) || !landed(sent))
+            return RoadEnd::Failed;
+        step();
         return RoadEnd::Done;
     }();
 

@@ -18,6 +18,7 @@
 #include <QTest>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -365,21 +366,26 @@ protected:
     LoaderUnit unit = LoaderUnit::transmitter();
 };
 
-// A user who edits Segment A while the write of Segment B is on its way.
-class EditDuringWrite final : public Unit {
+// The unit, with a look at every burst the host sends before the unit takes it.
+class Watched final : public Unit {
 public:
-    explicit EditDuringWrite(LoaderUnit& unit) : unit_(unit) {}
+    Watched(LoaderUnit& unit, std::function<void(const Bytes&)> look) : unit_(unit), look_(std::move(look)) {}
     void onReceive(Line& line, Time end, const Bytes& burst) override
     {
-        if (burst.size() > 5 && burst[1] == 0x12 && burst[4] == 0x00 && burst[5] == 0x10)
-            velko::SegA(velko::EditImage, 50) ^= 0xFF;
+        look_(burst);
         unit_.onReceive(line, end, burst);
     }
     void onModemLines(Line& line, Time at, bool dtr, bool rts) override { unit_.onModemLines(line, at, dtr, rts); }
 
 private:
     LoaderUnit& unit_;
+    std::function<void(const Bytes&)> look_;
 };
+
+bool isFrame(const Bytes& burst, Byte command, Address at)
+{
+    return burst.size() >= 10 && burst[1] == command && burst[4] == (at & 0xFF) && burst[5] == (at >> 8);
+}
 
 } // namespace
 
@@ -472,7 +478,11 @@ TEST_F(RoadEndings, AFailedReadAfterAGoodOneKeepsTheImagesItGave)
 
 TEST_F(RoadEndings, AnEditDuringTheWriteIsNoFailureOfTheUnits)
 {
-    EditDuringWrite editor(unit);
+    // The user edits Segment A while the write of Segment B is on its way.
+    Watched editor(unit, [](const Bytes& burst) {
+        if (isFrame(burst, 0x12, map::SegmentB))
+            velko::SegA(velko::EditImage, 50) ^= 0xFF;
+    });
     world.line.attach(&editor);
     TMainForm& f = makeForm();
     QTest::mouseClick(f.ReadSetBtn, Qt::LeftButton);
@@ -487,4 +497,30 @@ TEST_F(RoadEndings, AnEditDuringTheWriteIsNoFailureOfTheUnits)
     velko::SegA(sent, 50) ^= 0xFF;
     EXPECT_EQ(imageOf(unit.memory()), sent);
     EXPECT_NE(imageOf(unit.memory()), velko::EditImage) << "the late edit waits for the next write";
+}
+
+TEST_F(RoadEndings, TheWritesLastStepHoldsTheReadBack)
+{
+    TMainForm& f = makeForm();
+    QTest::mouseClick(f.ReadSetBtn, Qt::LeftButton);
+    ASSERT_EQ(boxes(), Boxes{ReadDone});
+    std::vector<std::pair<std::string, int>> seen;
+    Watched watcher(unit, [&](const Bytes& burst) {
+        const std::pair<const char*, bool> frames[] = {
+            {"erase A", isFrame(burst, 0x16, map::SegmentA)}, {"erase B", isFrame(burst, 0x16, map::SegmentB)},
+            {"write A", isFrame(burst, 0x12, map::SegmentA)}, {"write B", isFrame(burst, 0x12, map::SegmentB)},
+            {"read A", isFrame(burst, 0x14, map::SegmentA)},  {"read B", isFrame(burst, 0x14, map::SegmentB)},
+        };
+        for (const auto& [name, is] : frames)
+            if (is)
+                seen.emplace_back(name, f.ProgressBar->value());
+    });
+    world.line.attach(&watcher);
+
+    QTest::mouseClick(f.WriteSetBtn, Qt::LeftButton);
+
+    const std::vector<std::pair<std::string, int>> expected = {{"erase A", 2}, {"erase B", 3}, {"write A", 4},
+                                                               {"write B", 5}, {"read A", 5},  {"read B", 5}};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(f.ProgressBar->value(), 6);
 }
