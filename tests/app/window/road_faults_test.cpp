@@ -306,6 +306,7 @@ TEST_P(RoadFaults, EndInTheirBoxAndLeaveTheUnitAsTheTableSays)
         SegmentImage sent = edited(old);
         loadAsOpened(f, sent);
         velko::CalculateCheckBytes(sent);
+        const SegmentImage readBefore = velko::ReadImage, baselineBefore = velko::BaselineImage;
 
         QTest::mouseClick(f.WriteSetBtn, Qt::LeftButton);
 
@@ -313,6 +314,8 @@ TEST_P(RoadFaults, EndInTheirBoxAndLeaveTheUnitAsTheTableSays)
         EXPECT_EQ(f.ProgressBar->maximum(), 6);
         EXPECT_EQ(f.ProgressBar->value(), 6);
         EXPECT_EQ(velko::EditImage, sent);
+        EXPECT_EQ(velko::ReadImage, readBefore) << "the read-back has rows of its own";
+        EXPECT_EQ(velko::BaselineImage, baselineBefore);
         EXPECT_EQ(SettingsLoaded, 1);
         expectIdle(f);
         ExitCom();
