@@ -15,6 +15,8 @@ class QMenu;
 class QAction;
 class QTimer;
 class QLabel;
+class QImage;
+class QPrinter;
 class TImageEx;
 
 namespace velko {
@@ -102,6 +104,22 @@ public:
     void ARRelaySelectChange(QObject* Sender);
     void AR_TimeChange(QObject* Sender);
     void SetKeyRelayTable();
+    // Draws one cell of KeyRelayTable on the grid's canvas, whose brush and pen are set.
+    void KeyRelayTableDrawCell(QObject* Sender, int ACol, int ARow, const QRect& Rect, QStyle::State State,
+                               QPainter& Canvas);
+
+private:
+    // General page helpers (mainform_general.cpp).
+    using ListHandler = void (TMainForm::*)(QObject*);
+    // Selects an item of a list, then runs the list's handler as a pick would.
+    void RunWithItem(QComboBox* list, ListHandler handler, int item);
+    // One of the four switch positions, 0..3 for SW 1A, SW 1B, SW 2A, SW 2B.
+    void SwitchPositionChange(int position);
+    // What every handler that changes which keys take relays ends with.
+    void KeyRelaysChanged();
+    void BindKeyRelayTableDrawing();
+
+public:
 
     // Joystick pages (mainform_joystick.cpp): axis settings and the relay budget.
     void UpAccTimeChange(QObject* Sender);
@@ -134,6 +152,11 @@ public:
     void LRRelayTableSelectCell(QObject* Sender, int ACol, int ARow, bool& CanSelect);
     void EWRelayTableSelectCell(QObject* Sender, int ACol, int ARow, bool& CanSelect);
     void SNRelayTableSelectCell(QObject* Sender, int ACol, int ARow, bool& CanSelect);
+    // Each painted cell, fixed ones included, on the background the grid prepared.
+    void UDRelayTableDrawCell(QObject* Sender, int ACol, int ARow, const QRect& Rect, QPainter& Canvas);
+    void LRRelayTableDrawCell(QObject* Sender, int ACol, int ARow, const QRect& Rect, QPainter& Canvas);
+    void EWRelayTableDrawCell(QObject* Sender, int ACol, int ARow, const QRect& Rect, QPainter& Canvas);
+    void SNRelayTableDrawCell(QObject* Sender, int ACol, int ARow, const QRect& Rect, QPainter& Canvas);
 
     // Special page (mainform_special.cpp). Key handlers see a typed character before the edit
     // takes it, Enter as '\r' and Backspace as '\b'; setting Key to a null character drops it.
@@ -174,6 +197,22 @@ public:
 
     // About dialog.
     void AboutProgram1Click(QObject* Sender);
+
+    // Printing the pages (mainform_printing.cpp).
+    void NPrintSetupClick(QObject* Sender);
+
+    // COM port choice (mainform_com.cpp).
+    void NCOM1Click(QObject* Sender);
+    void NCOM2Click(QObject* Sender);
+    void NCOM3Click(QObject* Sender);
+    void NCOM4Click(QObject* Sender);
+    void NCOM5Click(QObject* Sender);
+    void NCOM6Click(QObject* Sender);
+    void NCOM7Click(QObject* Sender);
+    void NCOM8Click(QObject* Sender);
+    void NCOM9Click(QObject* Sender);
+    void NCOM10Click(QObject* Sender);
+    void Change_COM(const QString& port, QAction* item);
 
     // Alpha blending of the window; off is fully opaque whatever the value.
     void SetAlphaBlend(bool on);
@@ -219,6 +258,10 @@ private:
     void OpenMenuUnder(TImageEx* button, QMenu* menu);
     void ApplyStoredBounds();
     void WriteStoredBounds();
+    // Printing and the COM port choice: the menu items, and the print run itself.
+    void BindMenus();
+    bool PrintPages(QPrinter& printer);
+    QImage PageSnapshot();
 
     bool alphaBlend_ = false;
     int alphaBlendValue_ = 255;
@@ -241,6 +284,9 @@ namespace velko {
 // The device link's port opener; tests put a recorder here.
 using OpenComFunction = const char* (*)(const char* name);
 extern OpenComFunction OpenComCall;
+// Its port closer, beside it.
+using ExitComFunction = void (*)();
+extern ExitComFunction ExitComCall;
 // Makes StartupDir the current directory again.
 void RestoreStartupDir();
 } // namespace velko

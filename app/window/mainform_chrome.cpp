@@ -181,6 +181,7 @@ void TMainForm::BindEvents()
     BindGeneralPage();
     BindJoystickPages();
     BindSpecialPage();
+    BindMenus();
 }
 
 void TMainForm::PopupMenuAt(QMenu* menu, const QPoint& screenPoint) { menu->exec(screenPoint); }

@@ -1,0 +1,221 @@
+// Choosing the COM port from the menu, with the real device link on pseudo-terminals; a port
+// that does not exist is a COMn link to nothing.
+#include "form_fixture.h"
+#include "registry_store.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTest>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <map>
+#include <ostream>
+
+namespace {
+
+class Pty {
+public:
+    Pty()
+    {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0)
+            slave_ = ptsname(master_);
+    }
+    ~Pty()
+    {
+        if (master_ >= 0)
+            close(master_);
+    }
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+    const std::string& slave() const { return slave_; }
+
+    // Whether a byte sent by the link arrives here.
+    bool hears(unsigned char byte) const
+    {
+        pollfd p{master_, POLLIN, 0};
+        unsigned char got[64];
+        while (poll(&p, 1, 0) > 0 && read(master_, got, sizeof got) > 0) {
+        }
+        if (!TxFenlo(&byte, 1))
+            return false;
+        if (poll(&p, 1, 1000) <= 0)
+            return false;
+        return read(master_, got, sizeof got) >= 1 && got[0] == byte;
+    }
+
+private:
+    int master_ = -1;
+    std::string slave_;
+};
+
+class ComChoiceFixture : public FormFixture {
+protected:
+    static inline std::vector<std::string> calls;
+
+    void SetUp() override
+    {
+        FormFixture::SetUp();
+        calls.clear();
+        velko::OpenComCall = [](const char* name) -> const char* {
+            calls.push_back(std::string("open ") + name);
+            return ::OpenCom(name);
+        };
+        velko::ExitComCall = [] {
+            calls.emplace_back("exit");
+            ::ExitCom();
+        };
+        std::filesystem::create_directories(portsDir());
+    }
+
+    void TearDown() override
+    {
+        FormFixture::TearDown();
+        velko::ExitComCall = &::ExitCom;
+        ::ExitCom();
+    }
+
+    std::filesystem::path portsDir() const { return dir.path() / "config" / "VELKO-Q37" / "ports"; }
+
+    // COMn leads to a pseudo-terminal of its own.
+    Pty& plugIn(int n)
+    {
+        auto& pty = ptys[n];
+        pty = std::make_unique<Pty>();
+        link(n, pty->slave());
+        return *pty;
+    }
+
+    // COMn names a device that is not there.
+    void unplug(int n) { link(n, (dir.path() / "absent").string()); }
+
+    void link(int n, const std::string& target)
+    {
+        const auto at = portsDir() / ("COM" + std::to_string(n));
+        std::filesystem::remove(at);
+        std::filesystem::create_symlink(target, at);
+    }
+
+    std::string storedPort() const
+    {
+        velko::RegistryStore store(registryFile());
+        store.OpenKey(false);
+        return store.ReadString("COM");
+    }
+
+    std::vector<int> checkedItems(const TMainForm& f) const
+    {
+        std::vector<int> out;
+        for (int i = 1; i <= 10; ++i)
+            if (f.NCOM[i]->isChecked())
+                out.push_back(i);
+        return out;
+    }
+
+    std::map<int, std::unique_ptr<Pty>> ptys;
+};
+
+struct ComCase {
+    const char* name;
+    int pick;
+    bool pickOpens;
+    bool previousVanishes;
+    int checked;        // the item with the mark afterwards
+    const char* inUse;  // ComPortName afterwards
+    std::vector<std::string> calls;
+    int boxes;
+    int listening;      // the port whose pseudo-terminal hears the link, 0: no port is held
+};
+
+void PrintTo(const ComCase& c, std::ostream* os) { *os << c.name; }
+
+class ComChoiceTest : public ComChoiceFixture, public ::testing::WithParamInterface<ComCase> {};
+
+TEST_P(ComChoiceTest, PickFromTheMenu)
+{
+    const ComCase& c = GetParam();
+    plugIn(1);
+    ProbeForm& f = makeForm(); // the first start takes COM1
+    ASSERT_EQ(ComPortName, "COM1");
+    ASSERT_TRUE(ptys[1]->hears(0x5A));
+    if (c.pickOpens && c.pick != 1)
+        plugIn(c.pick);
+    else if (!c.pickOpens)
+        unplug(c.pick);
+    if (c.previousVanishes) {
+        ptys[1].reset();
+        unplug(1);
+    }
+    // The store holds something else now, so that only a new write makes it right.
+    velko::RegistryStore other(registryFile());
+    other.OpenKey(true);
+    other.WriteString("COM", "stale");
+    calls.clear();
+
+    f.NCOM[c.pick]->trigger();
+
+    EXPECT_EQ(calls, c.calls);
+    EXPECT_EQ(checkedItems(f), std::vector<int>{c.checked});
+    EXPECT_EQ(ComPortName, c.inUse);
+    EXPECT_EQ(storedPort(), c.inUse);
+    ASSERT_EQ(static_cast<int>(dialogs.boxes.size()), c.boxes);
+    for (const auto& box : dialogs.boxes) {
+        EXPECT_EQ(box.text, "Open COM port error !");
+        EXPECT_EQ(box.caption, "COM Error");
+        EXPECT_EQ(box.icon, velko::BoxIcon::Error);
+    }
+    if (c.listening)
+        EXPECT_TRUE(ptys.at(c.listening)->hears(0xA5));
+    else
+        EXPECT_FALSE(TxFenlo(reinterpret_cast<const unsigned char*>("\x80"), 1)) << "a port is still held";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ports, ComChoiceTest,
+    ::testing::Values(
+        ComCase{"AnotherPortThatOpens", 3, true, false, 3, "COM3", {"exit", "open COM3"}, 0, 3},
+        ComCase{"TwoDigitPort", 10, true, false, 10, "COM10", {"exit", "open COM10"}, 0, 10},
+        ComCase{"PortInUseIsClosedAndReopened", 1, true, false, 1, "COM1", {"exit", "open COM1"}, 0, 1},
+        ComCase{"MissingPortFallsBack", 4, false, false, 1, "COM1", {"exit", "open COM4", "open COM1"}, 1, 1},
+        ComCase{"MissingPortAndThePreviousGone", 4, false, true, 1, "COM1", {"exit", "open COM4", "open COM1"}, 2,
+                0}));
+
+TEST_F(ComChoiceFixture, KeyboardPickThroughTheRealMenus)
+{
+    plugIn(1);
+    plugIn(2);
+    ProbeForm& f = makeForm();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    f.COMMenu->popup(f.mapToGlobal(QPoint(300, 80)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.COMMenu));
+    QTest::keyClick(f.COMMenu, Qt::Key_Down); // "Select COM Port"
+    QTest::keyClick(f.COMMenu, Qt::Key_Right);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.COM11));
+    QTest::keyClick(f.COM11, Qt::Key_Down);   // "COM 2"
+    QTest::keyClick(f.COM11, Qt::Key_Return);
+    EXPECT_EQ(ComPortName, "COM2");
+    EXPECT_EQ(checkedItems(f), std::vector<int>{2});
+    EXPECT_EQ(storedPort(), "COM2");
+    EXPECT_TRUE(ptys[2]->hears(0x33));
+}
+
+TEST_F(ComChoiceFixture, ChosenPortIsTakenAtTheNextStart)
+{
+    plugIn(1);
+    plugIn(7);
+    makeForm().NCOM[7]->trigger();
+    form->close();
+    form.reset();
+    ::ExitCom();
+    calls.clear();
+    ProbeForm& again = makeForm();
+    EXPECT_EQ(calls, std::vector<std::string>{"open COM7"});
+    EXPECT_EQ(checkedItems(again), std::vector<int>{7});
+}
+
+} // namespace
