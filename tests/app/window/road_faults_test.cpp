@@ -83,7 +83,7 @@ const FaultRow Rows[] = {
     {"SegmentAWrongCheckBytes",     "wrong-check-bytes:read@1080",         false, {WriteFailed},              Held::New,       Held::New,       {ReadFailed}, false},
     {"SegmentBGarbled",             "wrong-data:read@1000",                false, {WriteFailed},              Held::New,       Held::New,       {ReadDone}, true},
     {"PatchSegmentBUnanswered",     "no-answer:read@1000",                 true,  {WriteFailed},              Held::New,       Held::New,       {ReadFailed}, false},
-    {"StrayBytesBeforeWriteAnswer", "stray-bytes:write@1080",              false, {WriteDone},                Held::New,       Held::New,       {ReadDone}, true},
+    {"StrayBytesBeforeSegmentA",    "stray-bytes:read@1080",               false, {WriteFailed},              Held::New,       Held::New,       {ReadFailed}, true},
     {"IdentificationUnanswered",    "no-answer:read@FF60",                 false, {ConnectFailed, WriteFailed}, Held::Old,     Held::Old,       {ConnectFailed, ReadFailed}, false},
     {"IdentificationCutShort",      "cut-short:read@FF60,keep=60",         false, {ConnectFailed, WriteFailed}, Held::Old,     Held::Old,       {ConnectFailed, ReadFailed}, false},
     {"IdentificationWrongCheckBytes", "wrong-check-bytes:read@FF60",       false, {ConnectFailed, WriteFailed}, Held::Old,     Held::Old,       {ConnectFailed, ReadFailed}, true},
