@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QTest>
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -265,20 +266,79 @@ protected:
         SettingsLoaded = 1;
     }
 
-    void expectIdle(TMainForm& f)
+    static bool isIdle(TMainForm& f)
     {
         for (auto* b : {f.OpenFileBtn, f.SaveFileBtn, f.PrintBtn, f.ReadSetBtn, f.WriteSetBtn, f.AboutBtn})
-            EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
-        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the hourglass is gone";
+            if (!b->isEnabled())
+                return false;
+        return QApplication::overrideCursor() == nullptr;
     }
+
+    void expectIdle(TMainForm& f) { EXPECT_TRUE(isIdle(f)) << "tool bar back and no hourglass"; }
 
     testsupport::ScopedWorkDir dir{"velko-faults"};
     RecordingDialogs dialogs;
     std::unique_ptr<TMainForm> form;
 };
 
+struct WriteOutcome {
+    Boxes boxes;
+    std::pair<int, int> progress;
+    SegmentImage edit, held;
+    bool asReadKept; // ReadImage and BaselineImage as they were
+    int loaded;
+    bool idle;
+};
+
 class RoadFaults : public RoadFixture, public ::testing::WithParamInterface<FaultCase> {
 protected:
+    std::unique_ptr<FaultyUnit> startUnit(const FaultRow& row)
+    {
+        if (GetParam().wire == Wire::Simulated) {
+            LoaderUnit preset = presetFor(row);
+            if (*row.fault)
+                preset.inject(faultOf(row));
+            return std::make_unique<SimulatedUnit>(std::move(preset));
+        }
+        std::filesystem::remove(dir.path() / "unit.mem");
+        std::filesystem::remove(dir.path() / "config" / "VELKO-Q37" / "ports" / "COM1");
+        auto onPty = std::make_unique<UnitOnAPty>(row, dir.path());
+        if (!onPty->started())
+            return nullptr;
+        return onPty;
+    }
+
+    // The write of `image`, as opened from a file, to a fresh unit with the row's fault.
+    WriteOutcome writeOnce(const FaultRow& row, const SegmentImage& image)
+    {
+        velko::ClearSettingsState();
+        dialogs.boxes.clear();
+        unit = startUnit(row);
+        if (!unit)
+            return {};
+        TMainForm& f = makeForm();
+        loadAsOpened(f, image);
+        const SegmentImage readBefore = velko::ReadImage, baselineBefore = velko::BaselineImage;
+
+        QTest::mouseClick(f.WriteSetBtn, Qt::LeftButton);
+
+        WriteOutcome got{boxes(),
+                         {f.ProgressBar->value(), f.ProgressBar->maximum()},
+                         velko::EditImage,
+                         {},
+                         velko::ReadImage == readBefore && velko::BaselineImage == baselineBefore,
+                         SettingsLoaded,
+                         isIdle(f)};
+        form.reset();
+        MainForm = nullptr;
+        ExitCom();
+        const Bytes memory = unit->memoryAfter();
+        if (memory.size() == 0x10000u)
+            got.held = imageOf(memory);
+        unit.reset();
+        return got;
+    }
+
     // Outlives the form and the port, which the fixture's tear-down closes first.
     std::unique_ptr<FaultyUnit> unit;
 };
@@ -288,48 +348,37 @@ protected:
 TEST_P(RoadFaults, EndInTheirBoxAndLeaveTheUnitAsTheTableSays)
 {
     const FaultRow& row = *GetParam().row;
-    LoaderUnit preset = presetFor(row);
-    const SegmentImage old = imageOf(preset.memory());
-    if (GetParam().wire == Wire::Simulated) {
-        if (*row.fault)
-            preset.inject(faultOf(row));
-        unit = std::make_unique<SimulatedUnit>(std::move(preset));
-    } else {
-        auto onPty = std::make_unique<UnitOnAPty>(row, dir.path());
-        ASSERT_TRUE(onPty->started());
-        unit = std::move(onPty);
-    }
-    TMainForm& f = makeForm();
+    const SegmentImage old = imageOf(presetFor(row).memory());
 
     if (GetParam().road == Road::Write) {
         // What the fold of the fields and the check bytes make of the edit: what is sent.
         SegmentImage sent = edited(old);
-        loadAsOpened(f, sent);
         velko::CalculateCheckBytes(sent);
-        const SegmentImage readBefore = velko::ReadImage, baselineBefore = velko::BaselineImage;
-
-        QTest::mouseClick(f.WriteSetBtn, Qt::LeftButton);
-
-        EXPECT_EQ(boxes(), row.writeEnds);
-        EXPECT_EQ(f.ProgressBar->maximum(), 6);
-        EXPECT_EQ(f.ProgressBar->value(), 6);
-        EXPECT_EQ(velko::EditImage, sent);
-        EXPECT_EQ(velko::ReadImage, readBefore) << "the read-back has rows of its own";
-        EXPECT_EQ(velko::BaselineImage, baselineBefore);
-        EXPECT_EQ(SettingsLoaded, 1);
-        expectIdle(f);
-        ExitCom();
-        const Bytes memory = unit->memoryAfter();
-        ASSERT_EQ(memory.size(), 0x10000u);
-        const SegmentImage held = imageOf(memory);
-        EXPECT_EQ(held[SegmentARow], heldRow(row.a, old, sent, SegmentARow)) << "Segment A";
-        EXPECT_EQ(held[SegmentBRow], heldRow(row.b, old, sent, SegmentBRow)) << "Segment B";
+        const SegmentImage held = {heldRow(row.b, old, sent, SegmentBRow), heldRow(row.a, old, sent, SegmentARow)};
+        WriteOutcome got = writeOnce(row, edited(old));
+        // In real time a busy machine can miss the loader's short waits (a read reply has some
+        // 26 ms to spare); a fault the program mishandles fails the second try as well.
+        if (GetParam().wire == Wire::Pty && (got.boxes != row.writeEnds || got.held != held)) {
+            std::printf("first try on the pty ended otherwise; once more on a fresh unit\n");
+            got = writeOnce(row, edited(old));
+        }
+        EXPECT_EQ(got.boxes, row.writeEnds);
+        EXPECT_EQ(got.progress, std::make_pair(6, 6)) << "value and maximum";
+        EXPECT_EQ(got.edit, sent);
+        EXPECT_TRUE(got.asReadKept) << "the read-back has rows of its own";
+        EXPECT_EQ(got.loaded, 1);
+        EXPECT_TRUE(got.idle) << "tool bar back and no hourglass";
+        EXPECT_EQ(got.held[SegmentARow], held[SegmentARow]) << "Segment A";
+        EXPECT_EQ(got.held[SegmentBRow], held[SegmentBRow]) << "Segment B";
         if (row.a == Held::OldAndNew || row.b == Held::OldAndNew) {
-            EXPECT_NE(held, sent) << "the edit gains bits that an unerased segment cannot take";
+            EXPECT_NE(got.held, sent) << "the edit gains bits that an unerased segment cannot take";
         }
         return;
     }
 
+    unit = startUnit(row);
+    ASSERT_TRUE(unit);
+    TMainForm& f = makeForm();
     const SegmentImage editBefore = velko::EditImage;
     QTest::mouseClick(f.ReadSetBtn, Qt::LeftButton);
 
