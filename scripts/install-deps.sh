@@ -6,7 +6,7 @@ packages=(
   g++ cmake make pkg-config
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  xvfb xauth fonts-arphic-uming
+  xvfb xauth openbox x11-utils fonts-arphic-uming
   poppler-utils
 )
 

@@ -81,7 +81,8 @@ std::string AxisRelayLabel(int group, int relay,
 std::string BuildAllocationText(const std::string& allocationTemplate, const AllocationInput& in)
 {
     std::string text = allocationTemplate;
-    const int keys = std::min(in.keyRelayCount, 7);
+    // A loaded enable mask can give up to 13 key relays: every one of them is named.
+    const int keys = std::min(in.keyRelayCount, AllocationRelays);
     for (int i = 1; i <= keys; ++i) {
         const std::string name =
             static_cast<std::size_t>(i) <= in.keyNames.size() ? in.keyNames[i - 1] : std::string();

@@ -6,6 +6,9 @@
 #include <fstream>
 #include <sstream>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 // File format, one value a line:
 //   "Left"=dword:319
 //   "COM"="COM1"
@@ -82,8 +85,13 @@ RegistryStore::RegistryStore(std::filesystem::path file) : file_(std::move(file)
 
 bool RegistryStore::OpenKey(bool canCreate)
 {
+    unreadable_ = false;
     std::error_code ec;
     if (!std::filesystem::exists(file_, ec)) {
+        if (ec && ec != std::errc::no_such_file_or_directory) {
+            unreadable_ = true; // there may be a file we cannot see: leave it alone
+            return false;
+        }
         if (!canCreate)
             return false;
         std::filesystem::create_directories(file_.parent_path(), ec);
@@ -94,14 +102,36 @@ bool RegistryStore::OpenKey(bool canCreate)
             return false;
         }
     }
-    load();
+    if (!load()) {
+        values_.clear();
+        unreadable_ = true;
+        return false;
+    }
     return true;
 }
 
-void RegistryStore::load()
+bool RegistryStore::load()
 {
     values_.clear();
-    std::ifstream in(file_);
+    std::string bytes;
+    {
+        const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        char buffer[4096];
+        ssize_t n;
+        while ((n = ::read(fd, buffer, sizeof buffer)) != 0) {
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                ::close(fd);
+                return false;
+            }
+            bytes.append(buffer, static_cast<std::size_t>(n));
+        }
+        ::close(fd);
+    }
+    std::istringstream in(bytes);
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
@@ -121,10 +151,13 @@ void RegistryStore::load()
         if (unquote(line, pos, text) && pos == line.size())
             values_[name] = text;
     }
+    return true;
 }
 
 void RegistryStore::save() const
 {
+    if (unreadable_)
+        return;
     std::ostringstream out;
     for (const auto& [name, value] : values_) {
         out << quote(name) << '=';

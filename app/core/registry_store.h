@@ -26,7 +26,10 @@ public:
     explicit RegistryStore(std::filesystem::path file = DefaultFile());
 
     // Opens the key, creating it when missing; false when it can neither be read nor made.
+    // A file that is there but cannot be read is never written over: the key then keeps
+    // what is written in memory only (Unreadable() tells).
     bool OpenKey(bool canCreate);
+    bool Unreadable() const { return unreadable_; }
 
     bool ValueExists(const std::string& name) const;
     // Throws RegistryError when the value is missing or not an integer.
@@ -41,11 +44,12 @@ public:
 
 private:
     using Value = std::variant<int, std::string>;
-    void load();
+    bool load();
     void save() const;
 
     std::filesystem::path file_;
     std::map<std::string, Value> values_;
+    bool unreadable_ = false;
 };
 
 } // namespace velko

@@ -10,8 +10,17 @@ namespace velko {
 // $XDG_RUNTIME_DIR/<name>, else /tmp/<name>.
 std::filesystem::path InstanceLockFile(const std::string& name);
 
-// False when another process holds the lock. When the lock file cannot be made at all
-// the program runs anyway: the lock only guards against a second copy.
-bool AcquireInstanceLock(const std::string& name = "VELKO-Q37.exe");
+enum class InstanceLock {
+    Acquired,     // this process holds the lock until it ends
+    HeldElsewhere, // another copy runs
+    Unavailable,  // the lock file can neither be made nor opened: no guard possible
+};
+
+// Takes the lock on `file` and keeps it for the life of the process. The lock needs only a
+// descriptor, so a lock file that cannot be written (another user's, a read-only one)
+// guards as well as one that can.
+InstanceLock TakeInstanceLock(const std::filesystem::path& file);
+
+inline constexpr const char* InstanceLockName = "VELKO-Q37.exe";
 
 } // namespace velko

@@ -1,6 +1,9 @@
 #include "imageex.h"
 
+#include <QCursor>
 #include <QMouseEvent>
+
+#include <utility>
 
 TImageEx::TImageEx(QWidget* parent) : QLabel(parent) {}
 
@@ -19,12 +22,19 @@ void TImageEx::FMouseLeave()
 void TImageEx::enterEvent(QEnterEvent* event)
 {
     event->accept();
+    leaveHeld_ = false;
     FMouseEnter();
 }
 
 void TImageEx::leaveEvent(QEvent* event)
 {
     event->accept();
+    // The pop-up menu a press opens takes the pointer from the control without the pointer
+    // moving: no leave until it has closed, so the pressed picture stays while it is up.
+    if (pressing_) {
+        leaveHeld_ = true;
+        return;
+    }
     FMouseLeave();
 }
 
@@ -40,7 +50,14 @@ bool TImageEx::fire(const MouseEvent& handler, QMouseEvent* event)
 
 void TImageEx::mousePressEvent(QMouseEvent* event)
 {
-    if (!fire(OnMouseDown, event))
+    pressing_ = true;
+    leaveHeld_ = false;
+    const bool handled = fire(OnMouseDown, event);
+    pressing_ = false;
+    // Closed now: a pointer that is elsewhere has left.
+    if (std::exchange(leaveHeld_, false) && !rect().contains(mapFromGlobal(QCursor::pos())))
+        FMouseLeave();
+    if (!handled)
         QLabel::mousePressEvent(event);
 }
 

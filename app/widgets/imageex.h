@@ -32,4 +32,8 @@ private:
     void FMouseEnter();
     void FMouseLeave();
     bool fire(const MouseEvent& handler, QMouseEvent* event);
+
+    // While the press handler runs (the pop-up menu it opens runs inside it), a leave waits.
+    bool pressing_ = false;
+    bool leaveHeld_ = false;
 };

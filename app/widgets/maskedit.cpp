@@ -1,6 +1,7 @@
 #include "maskedit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -200,14 +201,86 @@ void TMaskEdit::render(int cursor)
     setCursorPosition(cursor);
 }
 
-void TMaskEdit::typeCharacter(QChar c)
+int TMaskEdit::typingSlot() const
 {
     const int at = slotAtOrAfter(cursorPosition());
-    if (at < 0 || !accepts(positions_[at], c))
+    if (at >= 0)
+        return at;
+    int last = -1;
+    for (int i = 0; i < positions_.size(); ++i) {
+        if (positions_[i].kind != Kind::Fixed && !positions_[i].value.isNull())
+            last = i;
+    }
+    return slotAtOrAfter(last + 1);
+}
+
+void TMaskEdit::clearSelection()
+{
+    if (!hasSelectedText())
         return;
+    const int start = selectionStart();
+    clearSlots(start, start + static_cast<int>(selectedText().size()));
+    render(start);
+}
+
+bool TMaskEdit::typeCharacter(QChar c)
+{
+    const int at = typingSlot();
+    if (at < 0 || !accepts(positions_[at], c))
+        return false;
     positions_[at].value = cased(positions_[at], c);
     const int next = slotAtOrAfter(at + 1);
     render(next < 0 ? at + 1 : next);
+    return true;
+}
+
+void TMaskEdit::refuse() { QApplication::beep(); }
+
+bool TMaskEdit::holdsTheLayout(const QString& text) const
+{
+    // A field's own text (copied from this or a like field): longer than the fixed characters
+    // it starts with, and each fixed character it reaches in its place.
+    if (text.size() > positions_.size())
+        return false;
+    qsizetype lead = 0;
+    while (lead < positions_.size() && positions_[lead].kind == Kind::Fixed)
+        ++lead;
+    if (lead == 0 || text.size() <= lead)
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (positions_[i].kind == Kind::Fixed && text[i] != positions_[i].fixed)
+            return false;
+    }
+    return true;
+}
+
+void TMaskEdit::insertThroughMask(const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    bool refused = false;
+    if (keepFixed_ && holdsTheLayout(text)) {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            Position& p = positions_[i];
+            if (p.kind == Kind::Fixed)
+                continue;
+            const QChar c = text[i];
+            if (c == u' ' || c == blank_)
+                p.value = QChar();
+            else if (accepts(p, c))
+                p.value = cased(p, c);
+            else
+                refused = true;
+        }
+        const int next = slotAtOrAfter(static_cast<int>(text.size()));
+        render(next < 0 ? static_cast<int>(text.size()) : next);
+    } else {
+        clearSelection();
+        for (QChar c : text)
+            refused = !typeCharacter(c) || refused;
+    }
+    if (refused)
+        refuse();
 }
 
 void TMaskEdit::keyPressEvent(QKeyEvent* event)
@@ -228,9 +301,7 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event)
     const int cursor = cursorPosition();
     if (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) {
         if (hasSelectedText()) {
-            const int start = selectionStart();
-            clearSlots(start, start + static_cast<int>(selectedText().size()));
-            render(start);
+            clearSelection();
         } else if (event->key() == Qt::Key_Backspace) {
             const int at = slotBefore(cursor);
             if (at >= 0) {
@@ -252,15 +323,32 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    if (event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Undo)
-        || event->matches(QKeySequence::Redo)) {
-        event->accept(); // the mask decides what a position holds; no bulk edits
+    if (event->matches(QKeySequence::Cut)) {
+        cutThroughMask();
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+        event->accept(); // the mask keeps no history of its positions
         return;
     }
     const QString typed = event->text();
     if (!typed.isEmpty() && typed[0].isPrint() && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-        for (QChar c : typed)
-            typeCharacter(c);
+        bool refused = false;
+        for (QChar c : typed) {
+            if (hasSelectedText()) {
+                // Only a character the first selected position takes replaces the selection.
+                const int first = slotAtOrAfter(selectionStart());
+                if (first < 0 || !accepts(positions_[first], c)) {
+                    refused = true;
+                    continue;
+                }
+                clearSelection();
+            }
+            refused = !typeCharacter(c) || refused;
+        }
+        if (refused)
+            refuse();
         event->accept();
         return;
     }
@@ -270,7 +358,9 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event)
 void TMaskEdit::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
-    if (masked()) {
+    // Back from a menu or another window, the cursor and selection stay where they were.
+    const bool returning = event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason;
+    if (masked() && !returning) {
         const int first = slotAtOrAfter(0);
         setCursorPosition(first < 0 ? 0 : first);
     }
@@ -280,26 +370,56 @@ void TMaskEdit::pasteThroughMask(QClipboard::Mode mode)
 {
     if (isReadOnly())
         return;
-    for (QChar c : QGuiApplication::clipboard()->text(mode))
-        typeCharacter(c);
+    insertThroughMask(QGuiApplication::clipboard()->text(mode));
+}
+
+void TMaskEdit::deleteSelection()
+{
+    if (!isReadOnly())
+        clearSelection();
+}
+
+void TMaskEdit::cutThroughMask()
+{
+    if (isReadOnly() || !hasSelectedText())
+        return;
+    copy();
+    clearSelection();
 }
 
 void TMaskEdit::contextMenuEvent(QContextMenuEvent* event)
 {
-    QMenu* menu = createStandardContextMenu();
-    if (masked()) {
-        for (QAction* action : menu->actions()) {
-            const QString name = action->objectName();
-            if (name == u"edit-paste") {
-                action->disconnect();
-                connect(action, &QAction::triggered, this, [this] { pasteThroughMask(QClipboard::Clipboard); });
-            } else if (name == u"edit-undo" || name == u"edit-redo" || name == u"edit-cut" || name == u"edit-delete") {
-                action->setVisible(false);
-            }
-        }
+    if (!masked()) {
+        QLineEdit::contextMenuEvent(event);
+        return;
     }
+    // Built here rather than taken from the line edit: every entry works through the mask,
+    // and the line edit's own history of edits (undo, redo) is not offered.
+    auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    const bool editable = !isReadOnly();
+    const bool selected = hasSelectedText();
+    const auto add = [menu](const QString& text, QKeySequence::StandardKey key, const char* name, bool enabled,
+                            auto work) {
+        QString label = text;
+        if (const QKeySequence shortcut(key); !shortcut.isEmpty())
+            label += u'\t' + shortcut.toString(QKeySequence::NativeText);
+        QAction* action = menu->addAction(label);
+        action->setObjectName(QLatin1String(name));
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, menu, work);
+    };
+    add(QLineEdit::tr("Cu&t"), QKeySequence::Cut, "edit-cut", editable && selected, [this] { cutThroughMask(); });
+    add(QLineEdit::tr("&Copy"), QKeySequence::Copy, "edit-copy", selected, [this] { copy(); });
+    add(QLineEdit::tr("&Paste"), QKeySequence::Paste, "edit-paste",
+        editable && !QGuiApplication::clipboard()->text().isEmpty(),
+        [this] { pasteThroughMask(QClipboard::Clipboard); });
+    add(QLineEdit::tr("Delete"), QKeySequence::UnknownKey, "edit-delete", editable && selected,
+        [this] { deleteSelection(); });
+    menu->addSeparator();
+    add(QLineEdit::tr("Select All"), QKeySequence::SelectAll, "select-all", true, [this] { selectAll(); });
     menu->popup(event->globalPos());
+    event->accept();
 }
 
 void TMaskEdit::mouseReleaseEvent(QMouseEvent* event)

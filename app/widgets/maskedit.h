@@ -38,6 +38,9 @@ public:
     std::function<void(QChar&)> onKeyPress;
 
 protected:
+    // A key or pasted character the field cannot take: the system's beep.
+    virtual void refuse();
+
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -61,9 +64,19 @@ private:
     int slotBefore(int index) const;
     void clearSlots(int from, int to);
     void render(int cursor);
-    void typeCharacter(QChar c);
-    // Pasted text goes in as if typed, position by position.
+    // Where a character typed at the cursor goes: the typed position at or after it, or,
+    // past the last one, the first free position after those filled; -1 when none.
+    int typingSlot() const;
+    // Typing over a selection empties its positions and types from the first of them.
+    void clearSelection();
+    bool typeCharacter(QChar c);
+    // Text that holds the fixed characters in their places goes back to those places;
+    // any other text goes in as if typed at the cursor.
+    void insertThroughMask(const QString& text);
     void pasteThroughMask(QClipboard::Mode mode);
+    void cutThroughMask();
+    void deleteSelection();
+    bool holdsTheLayout(const QString& text) const;
 
     QString maskText_;
     QVector<Position> positions_;

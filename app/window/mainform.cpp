@@ -8,14 +8,19 @@
 #include "registry_store.h"
 #include "settings_image.h"
 #include "text_file.h"
+#include "window_bounds.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 
 #include <fenlo.h>
 
 #include <unistd.h>
+
+#include <vector>
 
 TMainForm* MainForm = nullptr;
 QString ComPortName;
@@ -44,6 +49,10 @@ using velko::SegA;
 using velko::SegB;
 
 namespace {
+
+// The client area the window definition makes.
+constexpr int DesignedWidth = 792;
+constexpr int DesignedHeight = 548;
 
 void clearBit(std::uint8_t& byte, int bit) { byte = static_cast<std::uint8_t>(byte & ~(1u << bit)); }
 void setBit(std::uint8_t& byte, int bit) { byte = static_cast<std::uint8_t>(byte | (1u << bit)); }
@@ -131,13 +140,38 @@ TMainForm::~TMainForm()
 void TMainForm::ApplyStoredBounds()
 {
     const velko::RegistryStore& store = *SettingsRegistry;
-    // Each value takes effect as soon as it is read; the window keeps a fixed size.
-    const int left = store.ReadInteger("Left");
-    move(left, y());
-    const int top = store.ReadInteger("Top");
-    move(x(), top);
-    setFixedHeight(store.ReadInteger("Height"));
-    setFixedWidth(store.ReadInteger("Width"));
+    std::vector<velko::Bounds> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect r = screen->geometry();
+        screens.push_back({r.x(), r.y(), r.width(), r.height()});
+    }
+    const velko::Bounds largest = velko::LargestScreen(screens);
+    const QPoint designedPlace = pos();
+    const auto onScreen = [&] { return velko::ShowsOnAScreen({x(), y(), width(), height()}, screens); };
+
+    // Each value takes effect as soon as it is read; the window keeps a fixed size. A size the
+    // window is not made for, or a place off every screen, counts as no value: a window that
+    // cannot be seen would keep every later start out through the single-instance lock.
+    try {
+        const int left = store.ReadInteger("Left");
+        move(left, y());
+        const int top = store.ReadInteger("Top");
+        move(x(), top);
+        const int height = store.ReadInteger("Height");
+        if (!velko::UsableExtent(height, DesignedHeight, largest.height))
+            throw velko::RegistryError("Invalid value for 'Height'");
+        setFixedHeight(height);
+        const int width = store.ReadInteger("Width");
+        if (!velko::UsableExtent(width, DesignedWidth, largest.width))
+            throw velko::RegistryError("Invalid value for 'Width'");
+        setFixedWidth(width);
+        if (!onScreen())
+            throw velko::RegistryError("Invalid value for 'Left'");
+    } catch (const velko::RegistryError&) {
+        if (!onScreen())
+            move(designedPlace);
+        throw;
+    }
 }
 
 void TMainForm::WriteStoredBounds()
@@ -154,7 +188,11 @@ void TMainForm::FormCreate(QObject*)
 {
     delete SettingsRegistry;
     SettingsRegistry = new velko::RegistryStore();
-    SettingsRegistry->OpenKey(true);
+    if (!SettingsRegistry->OpenKey(true) && SettingsRegistry->Unreadable()) {
+        // The user's bounds and port are in there: say so, and keep the file as it is.
+        velko::ShowException(
+            QStringLiteral("Cannot open file %1").arg(QString::fromStdString(SettingsRegistry->File().string())));
+    }
 
     try {
         ApplyStoredBounds();

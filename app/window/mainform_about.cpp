@@ -7,6 +7,8 @@ void TMainForm::AboutProgram1Click(QObject*)
 {
     SetAlphaBlend(true);
     SetAlphaBlendValue(0);
-    if (AboutDialog)
+    if (AboutDialog) {
+        AboutDialog->StandOver(this);
         AboutDialog->exec();
+    }
 }

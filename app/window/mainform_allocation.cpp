@@ -13,7 +13,7 @@ void TMainForm::Modify_Allocation_Draw()
 {
     velko::AllocationInput in;
     in.keyRelayCount = velko::KeyRelayCount;
-    for (int column = 1; column <= std::min(velko::KeyRelayCount, 7); ++column)
+    for (int column = 1; column <= std::min(velko::KeyRelayCount, velko::AllocationRelays); ++column)
         in.keyNames.push_back(velko::CellText(KeyRelayTable, 1, column).toStdString());
     for (int group = 0; group < velko::AxisGroups; ++group)
         in.axisCounts[static_cast<std::size_t>(group)] = velko::AxisRelayNum(group);

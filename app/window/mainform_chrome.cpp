@@ -4,6 +4,7 @@
 #include "mainform.h"
 
 #include "background_gradient.h"
+#include "clock_text.h"
 #include "fixed_cells.h"
 #include "imageex.h"
 #include "maskedit.h"
@@ -26,14 +27,6 @@ namespace {
 QString pictureName(const char* folder, int index)
 {
     return QStringLiteral(":/pictures/%1/%2.png").arg(QLatin1String(folder)).arg(index, 2, 10, QLatin1Char('0'));
-}
-
-// The system's long time format, without the zone some locales put in it.
-QString longTime(const QTime& time)
-{
-    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-    format.remove(QLatin1Char('t'));
-    return QLocale::system().toString(time, format.trimmed());
 }
 
 } // namespace
@@ -195,7 +188,7 @@ void TMainForm::OpenMenuUnder(TImageEx* button, QMenu* menu)
 void TMainForm::DateTimerTimer(QObject*)
 {
     StatusPanels[2]->setText(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
-    StatusPanels[3]->setText(longTime(QTime::currentTime()));
+    StatusPanels[3]->setText(velko::LongTimeText(QTime::currentTime(), QLocale::system()));
 }
 
 void TMainForm::FormPaint(QObject*)

@@ -7,9 +7,11 @@
 #include "special_rules.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 
 #include <functional>
+#include <optional>
 
 using velko::EditImage;
 using velko::SegA;
@@ -17,13 +19,35 @@ using velko::SegB;
 
 namespace {
 
+// The character a key types, as a key handler sees it; nothing for a key that types none
+// (Tab, Delete, Meta combinations, Ctrl with anything but a letter). Ctrl with a letter types
+// its control character (Ctrl+V is 22), whether or not the platform put it into the text.
+std::optional<QChar> typedCharacter(const QKeyEvent& key)
+{
+    if (key.key() == Qt::Key_Delete || key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab ||
+        (key.modifiers() & Qt::MetaModifier))
+        return std::nullopt;
+    const QString text = key.text();
+    if (key.modifiers() & Qt::ControlModifier) {
+        if (!text.isEmpty() && text[0].unicode() < u' ')
+            return text[0];
+        if (key.key() >= Qt::Key_A && key.key() <= Qt::Key_Z)
+            return QChar(static_cast<char16_t>(key.key() - Qt::Key_A + 1));
+        return std::nullopt;
+    }
+    if (text.isEmpty())
+        return std::nullopt;
+    return text[0];
+}
+
 // Hands each character typed into an edit to its key handler before the edit sees it; a
-// handler that nulls the character drops it. Shortcuts, Tab and Delete are not typed
-// characters and go straight to the edit.
+// handler that nulls the character drops it. Keys that type no character go straight to the
+// edit. Text committed by an input method is typed too: its characters meet the handler one
+// by one, as keys would.
 class KeyPressFilter : public QObject {
 public:
     KeyPressFilter(QLineEdit* edit, std::function<void(QChar&)> handler)
-        : QObject(edit), handler_(std::move(handler))
+        : QObject(edit), edit_(edit), handler_(std::move(handler))
     {
         edit->installEventFilter(this);
     }
@@ -31,13 +55,25 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
+        if (event->type() == QEvent::InputMethod)
+            return inputMethod(static_cast<QInputMethodEvent*>(event));
         if (event->type() != QEvent::KeyPress)
             return false;
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->text().isEmpty() || key->key() == Qt::Key_Delete || key->key() == Qt::Key_Tab ||
-            key->key() == Qt::Key_Backtab || (key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)))
+        const std::optional<QChar> character = typedCharacter(*key);
+        if (!character)
             return false;
-        QChar typed = key->text()[0];
+        QChar typed = *character;
+        if (take(typed))
+            return false;
+        key->accept();
+        return true;
+    }
+
+private:
+    // Runs the handler on one character; false when it dropped it.
+    bool take(QChar& typed)
+    {
         try {
             handler_(typed);
         } catch (...) {
@@ -45,13 +81,27 @@ protected:
             velko::ShowCurrentException();
             typed = QChar();
         }
-        if (!typed.isNull())
+        return !typed.isNull();
+    }
+
+    bool inputMethod(QInputMethodEvent* event)
+    {
+        const QString committed = event->commitString();
+        if (committed.isEmpty())
             return false;
-        key->accept();
+        // The edit ends its composition first, then takes what the handler lets through.
+        QInputMethodEvent composed(event->preeditString(), event->attributes());
+        composed.setCommitString(QString(), event->replacementStart(), event->replacementLength());
+        QCoreApplication::sendEvent(edit_, &composed);
+        for (QChar typed : committed) {
+            if (take(typed))
+                edit_->insert(QString(typed));
+        }
+        event->accept();
         return true;
     }
 
-private:
+    QLineEdit* edit_;
     std::function<void(QChar&)> handler_;
 };
 

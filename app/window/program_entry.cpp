@@ -49,12 +49,19 @@ void InstallDeviceLinkHooks()
 
 int RunProgram(int argc, char** argv)
 {
-    if (!AcquireInstanceLock())
+    const std::filesystem::path lockFile = InstanceLockFile(InstanceLockName);
+    const InstanceLock lock = TakeInstanceLock(lockFile);
+    if (lock == InstanceLock::HeldElsewhere)
         return 0;
 
     std::unique_ptr<VelkoApplication> ownApp;
     if (!QCoreApplication::instance())
         ownApp = std::make_unique<VelkoApplication>(argc, argv);
+    if (lock == InstanceLock::Unavailable) {
+        // Without the lock a second copy could run beside this one on the same port.
+        ShowException(QStringLiteral("Cannot create file %1").arg(QString::fromStdString(lockFile.string())));
+        return 0;
+    }
 
     try {
         MainForm = new TMainForm();

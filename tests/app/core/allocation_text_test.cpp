@@ -93,6 +93,35 @@ TEST(Allocation, KeyRelaysComeFirstThenLrThenUd)
     EXPECT_EQ(text.size() - text.rfind("\r\n"), 2u) << "ends with CR LF";
 }
 
+TEST(Allocation, ALoadedMaskOfThirteenKeyRelaysNamesEveryOne)
+{
+    // Mask bits 1-6 take relays 3-8 without a name; the switch positions and AR follow them.
+    const auto a = assignWith(velko::LR, 1, {11});
+    velko::AllocationInput in;
+    in.keyRelayCount = 13;
+    in.keyNames = {"R0", "R1", "", "", "", "", "", "", "SW 1A", "SW 1B", "SW 2A", "SW 2B", "AR"};
+    in.axisCounts[velko::LR] = 1;
+    in.assign = &a;
+    const std::string text = velko::BuildAllocationText(fullTemplate(), in);
+    for (int n = 1; n <= 13; ++n)
+        EXPECT_EQ(line(text, n), "[" + in.keyNames[static_cast<std::size_t>(n - 1)] + "]") << n;
+    EXPECT_EQ(line(text, 14), "[South/(5)]");
+    EXPECT_EQ(line(text, 15), "[N/A]");
+    EXPECT_EQ(text.find("Act"), std::string::npos);
+}
+
+TEST(Allocation, AStoredKeyCountAboveTheTableFillsItWithoutReadingPastTheNames)
+{
+    velko::AllocationInput in;
+    in.keyRelayCount = 50;
+    in.keyNames = {"R0", "R1"};
+    const std::string text = velko::BuildAllocationText(fullTemplate() + "Act40\r\n", in);
+    EXPECT_EQ(line(text, 2), "[R1]");
+    EXPECT_EQ(line(text, 3), "[]");
+    EXPECT_EQ(line(text, 40), "[]");
+    EXPECT_EQ(line(text, 41), "Act40");
+}
+
 TEST(Allocation, RelayNumbersTenAndUpUseNoLeadingZero)
 {
     const auto a = assignWith(velko::SN, 1, {6});

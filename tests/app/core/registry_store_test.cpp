@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 using testsupport::ScopedWorkDir;
@@ -54,6 +57,44 @@ TEST(RegistryStore, UnwritableKeyIsReported)
     velko::RegistryStore store(dir.path() / "blocker" / "registry");
     EXPECT_FALSE(store.OpenKey(true));
     EXPECT_THROW(store.WriteInteger("Left", 1), velko::RegistryError);
+}
+
+} // namespace
+
+namespace {
+
+// A key file that is there but cannot be read: nothing is read, and nothing written over it.
+TEST(RegistryStore, AFileThatCannotBeReadIsLeftAsItIs)
+{
+    ScopedWorkDir dir;
+    const auto file = dir.path() / "registry";
+    const std::string stored = "\"Left\"=dword:100\n\"COM\"=\"COM4\"\n";
+    testsupport::WriteFile(file, stored);
+    ::chmod(file.c_str(), 0);
+    if (::access(file.c_str(), R_OK) == 0)
+        GTEST_SKIP() << "this user reads any file";
+    velko::RegistryStore store(file);
+    EXPECT_FALSE(store.OpenKey(true));
+    EXPECT_TRUE(store.Unreadable());
+    EXPECT_FALSE(store.ValueExists("Left"));
+    store.WriteInteger("Left", 319);
+    store.WriteString("COM", "COM1");
+    ::chmod(file.c_str(), 0600);
+    EXPECT_EQ(testsupport::ReadFile(file), stored);
+}
+
+TEST(RegistryStore, AFolderInPlaceOfTheFileIsUnreadableAndKept)
+{
+    ScopedWorkDir dir;
+    const auto file = dir.path() / "registry";
+    std::filesystem::create_directories(file / "inside");
+    velko::RegistryStore store(file);
+    EXPECT_FALSE(store.OpenKey(true));
+    EXPECT_TRUE(store.Unreadable());
+    EXPECT_NO_THROW(store.WriteInteger("Left", 319));
+    EXPECT_EQ(store.ReadInteger("Left"), 319) << "kept in memory for this run";
+    EXPECT_TRUE(std::filesystem::is_directory(file / "inside"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "registry.new"));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMenu>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -93,7 +94,7 @@ TEST_F(MaskEditTest, TypingTakesDigitsOnlyAndSkipsTheFixedCharacters)
 
     edit.setCursorPosition(8);
     QTest::keyClicks(&edit, "7");
-    EXPECT_EQ(edit.text(), "3712 9  ") << "nothing beyond the last position";
+    EXPECT_EQ(edit.text(), "3712 97 ") << "past the last position: on after the filled ones";
 }
 
 TEST_F(MaskEditTest, ReadOnlyFieldStillSeesEnter)
@@ -145,3 +146,204 @@ TEST_F(MaskEditTest, PastedTextGoesInAsIfTypedAndNothingBypassesTheMask)
     EXPECT_EQ(edit.text(), "37654   ");
     EXPECT_EQ(edit.displayText(), "37654___") << "the field shows exactly what it holds";
 }
+
+namespace {
+
+// The field with its beep counted.
+class CountingMaskEdit : public TMaskEdit {
+public:
+    int beeps = 0;
+
+protected:
+    void refuse() override { ++beeps; }
+};
+
+// A shown field with the ID mask, the focus and a known clipboard.
+class MaskEditorTest : public MaskEditTest {
+protected:
+    void SetUp() override
+    {
+        MaskEditTest::SetUp();
+        edit.setEditMask(IdMask);
+        edit.resize(120, 22);
+        edit.show();
+        edit.activateWindow();
+        edit.setFocus();
+        QApplication::clipboard()->clear();
+    }
+
+    // Opens the field's own context menu as a right click does and picks an entry by its text.
+    void pickFromContextMenu(const QString& entry)
+    {
+        const QPoint at(10, edit.height() / 2);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, edit.mapToGlobal(at));
+        QCoreApplication::sendEvent(&edit, &event);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr) << "no context menu";
+        QAction* picked = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->isVisible() && !action->isSeparator())
+                offered.append(action->text().section(u'\t', 0, 0).remove(u'&'));
+            if (action->text().section(u'\t', 0, 0).remove(u'&') == entry)
+                picked = action;
+        }
+        ASSERT_NE(picked, nullptr) << "no entry " << entry.toStdString();
+        ASSERT_TRUE(picked->isEnabled()) << entry.toStdString();
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(picked).center());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    }
+
+    CountingMaskEdit edit;
+    QStringList offered;
+};
+
+struct MenuCase {
+    const char* name;
+    const char* entry;
+    const char* before;    // the field's text
+    int selectFrom, selectLength; // length 0: cursor at selectFrom
+    const char* clipboard; // before the pick
+    const char* after;
+    const char* clipboardAfter;
+};
+
+void PrintTo(const MenuCase& c, std::ostream* os) { *os << c.name; }
+
+class ContextMenuTest : public MaskEditorTest, public ::testing::WithParamInterface<MenuCase> {};
+
+TEST_P(ContextMenuTest, EveryEntryWorksThroughTheMask)
+{
+    const MenuCase& c = GetParam();
+    edit.setText(QString::fromLatin1(c.before));
+    QApplication::clipboard()->setText(QString::fromLatin1(c.clipboard));
+    if (c.selectLength)
+        edit.setSelection(c.selectFrom, c.selectLength);
+    else
+        edit.setCursorPosition(c.selectFrom);
+    pickFromContextMenu(QString::fromLatin1(c.entry));
+    EXPECT_EQ(edit.text(), QString::fromLatin1(c.after));
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromLatin1(c.clipboardAfter));
+    for (const char* absent : {"Undo", "Redo"})
+        EXPECT_FALSE(offered.contains(QLatin1String(absent))) << absent << " is offered but cannot work";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, ContextMenuTest,
+    ::testing::Values(MenuCase{"PasteDigits", "Paste", "37      ", 2, 0, "65a4", "37654   ", "65a4"},
+                      MenuCase{"PasteACopiedCode", "Paste", "37      ", 2, 0, "37654321", "37654321", "37654321"},
+                      MenuCase{"PasteOverTheSelection", "Paste", "37123456", 4, 2, "99", "37129956", "99"},
+                      MenuCase{"Cut", "Cut", "37123456", 3, 3, "", "371   56", "234"},
+                      MenuCase{"Copy", "Copy", "37123456", 0, 8, "", "37123456", "37123456"},
+                      MenuCase{"Delete", "Delete", "37123456", 2, 6, "x", "37      ", "x"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(MaskEditorTest, SelectAllFromTheMenuThenTypingStartsAfresh)
+{
+    edit.setText(QStringLiteral("37123456"));
+    pickFromContextMenu(QStringLiteral("Select All"));
+    EXPECT_EQ(edit.selectedText(), "37123456");
+    QTest::keyClicks(&edit, "9");
+    EXPECT_EQ(edit.text(), "379     ");
+}
+
+TEST_F(MaskEditorTest, ReadOnlyFieldOffersNoChange)
+{
+    edit.setText(QStringLiteral("37123456"));
+    edit.setReadOnly(true);
+    edit.selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("999999"));
+    pickFromContextMenu(QStringLiteral("Copy"));
+    EXPECT_EQ(QApplication::clipboard()->text(), "37123456");
+    auto* menu = edit.findChild<QMenu*>();
+    EXPECT_EQ(menu, nullptr) << "the menu goes when it closes";
+    EXPECT_EQ(edit.text(), "37123456");
+}
+
+TEST_F(MaskEditorTest, TypingAfterAClickInTheRightHalfOfAnEmptyFieldIsNotLost)
+{
+    QTest::mouseClick(&edit, Qt::LeftButton, {}, QPoint(edit.width() - 4, edit.height() / 2));
+    ASSERT_EQ(edit.cursorPosition(), 8) << "the click puts the cursor after the last position";
+    QTest::keyClicks(&edit, "12");
+    EXPECT_EQ(edit.text(), "3712    ");
+    EXPECT_EQ(edit.beeps, 0);
+
+    QTest::keyClick(&edit, Qt::Key_End);
+    QTest::keyClicks(&edit, "3456");
+    EXPECT_EQ(edit.text(), "37123456");
+    QTest::keyClicks(&edit, "7");
+    EXPECT_EQ(edit.text(), "37123456");
+    EXPECT_EQ(edit.beeps, 1) << "a full field refuses audibly";
+}
+
+TEST_F(MaskEditorTest, TypingOrPastingOverASelectionReplacesIt)
+{
+    edit.setText(QStringLiteral("37123456"));
+    QTest::keyClick(&edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(&edit, "5");
+    EXPECT_EQ(edit.text(), "375     ");
+
+    edit.setText(QStringLiteral("37123456"));
+    edit.setCursorPosition(4);
+    QTest::keyClick(&edit, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(&edit, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClicks(&edit, "0");
+    EXPECT_EQ(edit.text(), "37120 56") << "the selected positions are cleared, typing starts at the first";
+
+    edit.setText(QStringLiteral("37123456"));
+    QApplication::clipboard()->setText(QStringLiteral("789"));
+    QTest::keyClick(&edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit.text(), "37789   ");
+
+    QTest::keyClick(&edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(&edit, "x");
+    EXPECT_EQ(edit.text(), "37789   ") << "a key the field cannot take leaves the selection";
+    EXPECT_EQ(edit.beeps, 1);
+    EXPECT_EQ(edit.selectedText(), "37789___");
+}
+
+TEST_F(MaskEditorTest, ACopiedFieldPastesBackInItsPlaces)
+{
+    edit.setText(QStringLiteral("37654321"));
+    QTest::keyClick(&edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&edit, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "37654321");
+
+    CountingMaskEdit other;
+    other.setEditMask(IdMask);
+    other.show();
+    other.setCursorPosition(2);
+    QTest::keyClick(&other, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(other.text(), "37654321");
+
+    QApplication::clipboard()->setText(QStringLiteral("37123___")); // a copy of a part-filled field
+    other.setCursorPosition(5);
+    QTest::keyClick(&other, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(other.text(), "37123   ");
+    EXPECT_EQ(other.beeps, 0);
+
+    TMaskEdit date;
+    date.setEditMask(DateMask);
+    QApplication::clipboard()->setText(QStringLiteral("2005/08/12"));
+    date.setCursorPosition(0);
+    QTest::keyClick(&date, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(date.text(), "2005/08/12");
+
+    QApplication::clipboard()->setText(QStringLiteral("3765"));
+    other.setText(QString());
+    other.setCursorPosition(2);
+    QTest::keyClick(&other, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(other.text(), "3765    ") << "the model digits lead it: it lands in its places";
+}
+
+TEST_F(MaskEditorTest, PastedCharactersTheFieldCannotTakeAreRefusedAudibly)
+{
+    QApplication::clipboard()->setText(QStringLiteral("12ab"));
+    edit.setCursorPosition(2);
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit.text(), "3712    ");
+    EXPECT_EQ(edit.beeps, 1);
+}
+
+} // namespace

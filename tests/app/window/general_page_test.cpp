@@ -872,6 +872,31 @@ INSTANTIATE_TEST_SUITE_P(Handlers, AllocationRebuildTest, ::testing::ValuesIn(re
     return std::string(p.param.c.name) + (p.param.loaded ? "Loaded" : "NotLoaded");
 });
 
+TEST_F(GeneralPage, ThirteenKeyRelaysOfALoadedMaskAllReachTheAllocation)
+{
+    ProbeForm& f = showForm();
+    QString full;
+    for (int n = 1; n <= 40; ++n)
+        full += QStringLiteral("<td>Act%1</td>\r\n").arg(n, 2, 10, QLatin1Char('0'));
+    AllocationTemplate = full;
+    // A loaded image: every mask bit and the action relay in use.
+    velko::PutWord(EditImage[velko::SegmentARow], 26, 0xFFFF);
+    SegA(EditImage, 16) = 0x41;
+    SettingsLoaded = 1;
+    mousePick(f.R0Func, 0);
+
+    ASSERT_EQ(velko::KeyRelayCount, 13);
+    EXPECT_EQ(f.KeyRelayTable->columnCount(), 14);
+    const QStringList lines = AllocationText.split(QStringLiteral("\r\n"));
+    const char* const names[] = {"R0", "R1", "", "", "", "", "", "", "SW 1A", "SW 1B", "SW 2A", "SW 2B", "AR"};
+    for (int n = 1; n <= 13; ++n) {
+        EXPECT_EQ(velko::CellText(f.KeyRelayTable, 1, n), QString::fromLatin1(names[n - 1])) << n;
+        EXPECT_EQ(lines[n - 1], QStringLiteral("<td>%1</td>").arg(QString::fromLatin1(names[n - 1]))) << n;
+    }
+    EXPECT_EQ(lines[13], "<td>N/A</td>");
+    EXPECT_FALSE(AllocationText.contains(QStringLiteral("Act"))) << AllocationText.toStdString();
+}
+
 TEST_F(GeneralPage, CodeThatSetsAnIndexRunsNoHandler)
 {
     ProbeForm& f = showForm();

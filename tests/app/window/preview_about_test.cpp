@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -113,6 +114,33 @@ TEST_F(AboutFixture, MainWindowIsTransparentWhileTheDialogIsUp)
     EXPECT_EQ(f.windowOpacity(), 1.0);
     EXPECT_FALSE(f.AlphaBlend());
     EXPECT_EQ(f.AlphaBlendValue(), 255);
+}
+
+// A window manager that hides the modal dialog alone would leave a transparent, blocked main
+// window: showing the main window again brings the dialog back.
+TEST_F(AboutFixture, ShowingTheMainWindowAgainBringsAHiddenDialogBack)
+{
+    ProbeForm& f = makeForm();
+    f.show();
+    AboutDialog = new TAboutDialog();
+    bool minimisedAlone = false;
+    bool backAfterShow = false;
+    const QWindow* transientParent = nullptr;
+    QTimer::singleShot(0, [&] {
+        transientParent = AboutDialog->windowHandle()->transientParent();
+        AboutDialog->showMinimized();
+        minimisedAlone = AboutDialog->isMinimized();
+        f.showMinimized();
+        f.showNormal();
+        QCoreApplication::processEvents();
+        backAfterShow = AboutDialog->isVisible() && !AboutDialog->isMinimized();
+        QTest::mouseClick(AboutDialog->OKBitBtn, Qt::LeftButton);
+    });
+    f.AboutProgram1Click(f.AboutProgram1);
+    EXPECT_EQ(transientParent, f.windowHandle()) << "the window manager keeps the two together";
+    EXPECT_TRUE(minimisedAlone);
+    EXPECT_TRUE(backAfterShow);
+    EXPECT_EQ(f.windowOpacity(), 1.0);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -45,7 +46,8 @@ protected:
 
     TMainForm& f() { return *form; }
 
-    // Types `keys` into `edit`: '\r' is Enter, '\b' Backspace, anything else its own key.
+    // Types `keys` into `edit`: '\r' is Enter, '\b' Backspace, another control character from
+    // 1 to 26 Ctrl with its letter (22: Ctrl+V), anything else its own key.
     static void type(QLineEdit* edit, const QString& keys)
     {
         for (const QChar c : keys) {
@@ -53,6 +55,8 @@ protected:
                 QTest::keyClick(edit, Qt::Key_Return);
             else if (c == u'\b')
                 QTest::keyClick(edit, Qt::Key_Backspace);
+            else if (c.unicode() >= 1 && c.unicode() <= 26)
+                QTest::keyClick(edit, static_cast<Qt::Key>(Qt::Key_A + c.unicode() - 1), Qt::ControlModifier);
             else
                 QTest::keyClicks(edit, QString(c));
         }
@@ -214,6 +218,9 @@ INSTANTIATE_TEST_SUITE_P(
         DutyTyping{false, "12", "a", "", 2, Colour::Window, {u"請輸入0~9"}},
         DutyTyping{true, "1", "2 ", "", 10, Colour::Window, {u"請輸入0~9"}},
         DutyTyping{false, "", "1.5\r", "5", 5, Colour::Yellow, {u"請輸入0~9"}},
+        // Ctrl with a letter types a control character: Ctrl+V and Ctrl+A are refused too
+        DutyTyping{false, "12", "\x16", "", 2, Colour::Window, {u"請輸入0~9"}},
+        DutyTyping{true, "10", "\x01", "", 10, Colour::Window, {u"請輸入0~9"}},
         // Backspace erases the whole entry and keeps the byte
         DutyTyping{false, "123", "\b", "", 2, Colour::Window, {}},
         DutyTyping{true, "123", "\b9\r", "9", 9, Colour::Yellow, {}},
@@ -232,6 +239,58 @@ TEST_F(SpecialPageTest, DutyEnterPassesOnOnlyWhenTaken)
     type(f().DutyTx, QStringLiteral("7\r"));
     EXPECT_EQ(returns.count(), 1);
     EXPECT_EQ(SegB(EditImage, 52), 7);
+}
+
+TEST_F(SpecialPageTest, CtrlWithALetterReachesTheKeyHandlers)
+{
+    QGuiApplication::clipboard()->setText(QStringLiteral("7"));
+    // The platform's own text for Ctrl+V is its control character.
+    f().DutyTx->setText(QStringLiteral("12"));
+    QTest::sendKeyEvent(QTest::Click, f().DutyTx, Qt::Key_V, QStringLiteral("\x16"), Qt::ControlModifier);
+    EXPECT_EQ(f().DutyTx->text(), "") << "not pasted";
+    EXPECT_EQ(takeBoxes(), (std::vector<Box>{{QStringLiteral("請輸入0~9"), false}}));
+    // A battery edit passes every character on: the edit pastes.
+    f().BattUp->clear();
+    type(f().BattUp, QStringLiteral("\x16"));
+    EXPECT_EQ(f().BattUp->text(), "7");
+    EXPECT_TRUE(takeBoxes().empty());
+}
+
+// What an input method sends when the user ends a composition.
+void commit(QLineEdit* edit, const QString& preedit, const QString& text)
+{
+    QInputMethodEvent composing(preedit, {});
+    QApplication::sendEvent(edit, &composing);
+    QInputMethodEvent done;
+    done.setCommitString(text);
+    QApplication::sendEvent(edit, &done);
+}
+
+TEST_F(SpecialPageTest, InputMethodTextMeetsTheKeyHandlers)
+{
+    f().DutyCounter->setText(QStringLiteral("1"));
+    commit(f().DutyCounter, QStringLiteral("3"), QStringLiteral("3"));
+    EXPECT_EQ(f().DutyCounter->text(), "13");
+    EXPECT_EQ(colour(f().DutyCounter), Colour::Yellow);
+    EXPECT_TRUE(takeBoxes().empty());
+
+    // A full-width digit or a Chinese character is no digit 0 to 9.
+    commit(f().DutyCounter, QStringLiteral("ㄓㄨㄥ"), QStringLiteral("中"));
+    EXPECT_EQ(f().DutyCounter->text(), "");
+    EXPECT_EQ(colour(f().DutyCounter), Colour::Window);
+    EXPECT_EQ(takeBoxes(), (std::vector<Box>{{QStringLiteral("請輸入0~9"), false}}));
+    commit(f().DutyCounter, QString(), QStringLiteral("2５"));
+    EXPECT_EQ(f().DutyCounter->text(), "");
+    EXPECT_EQ(takeBoxes(), (std::vector<Box>{{QStringLiteral("請輸入0~9"), false}}));
+    EXPECT_EQ(SegB(EditImage, 51), 10);
+
+    // The battery edits take any character until Enter.
+    f().BattDown->clear();
+    commit(f().BattDown, QString(), QStringLiteral("４.20"));
+    EXPECT_EQ(f().BattDown->text(), "４.20");
+    EXPECT_TRUE(takeBoxes().empty());
+    type(f().BattDown, QStringLiteral("\r"));
+    EXPECT_EQ(takeBoxes(), (std::vector<Box>{{QStringLiteral("請輸入0.xx~6.40"), false}}));
 }
 
 TEST_F(SpecialPageTest, DutyTextPastedMeetsTheConversionAtEnter)

@@ -6,10 +6,17 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QProcess>
 #include <QTimer>
 
 #include <ostream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -133,6 +140,59 @@ TEST_F(FormFixture, StoredBoundsAreAppliedAndWrittenBackAtClose)
     EXPECT_EQ(store.ReadString("COM"), "COM7");
 }
 
+struct BoundsCase {
+    const char* name;
+    int left, top, height, width;
+    bool fallBack;         // the store's values are taken as missing
+    int placedLeft, placedTop; // where the window stands after the start
+};
+
+void PrintTo(const BoundsCase& c, std::ostream* os) { *os << c.name; }
+
+class StoredBoundsTest : public FormFixture, public ::testing::WithParamInterface<BoundsCase> {};
+
+// Sizes the window is not made for, or a place off every screen, would give a window the user
+// cannot see or use: they take the fall-back of a missing value.
+TEST_P(StoredBoundsTest, UnusableBoundsTakeTheFallBack)
+{
+    const BoundsCase& c = GetParam();
+    ASSERT_GE(QGuiApplication::primaryScreen()->geometry().height(), 600);
+    std::filesystem::create_directories(registryFile().parent_path());
+    testsupport::WriteFile(registryFile(), "\"Left\"=dword:" + std::to_string(c.left) + "\n\"Top\"=dword:"
+                                               + std::to_string(c.top) + "\n\"Height\"=dword:"
+                                               + std::to_string(c.height) + "\n\"Width\"=dword:"
+                                               + std::to_string(c.width) + "\n\"COM\"=\"COM4\"\n");
+    ProbeForm& f = makeForm();
+    EXPECT_EQ(f.x(), c.placedLeft);
+    EXPECT_EQ(f.y(), c.placedTop);
+    EXPECT_EQ(f.height(), c.fallBack ? 548 : c.height);
+    EXPECT_EQ(f.width(), c.fallBack ? 792 : c.width);
+    EXPECT_EQ(ComPortName, c.fallBack ? "COM1" : "COM4");
+    EXPECT_TRUE(dialogs.boxes.empty());
+
+    velko::RegistryStore store(registryFile());
+    ASSERT_TRUE(store.OpenKey(false));
+    EXPECT_EQ(store.ReadInteger("Left"), c.fallBack ? c.placedLeft : c.left);
+    EXPECT_EQ(store.ReadInteger("Top"), c.fallBack ? c.placedTop : c.top);
+    EXPECT_EQ(store.ReadInteger("Height"), c.fallBack ? 548 : c.height);
+    EXPECT_EQ(store.ReadInteger("Width"), c.fallBack ? 792 : c.width);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StoredBoundsTest,
+    ::testing::Values(BoundsCase{"Designed", 100, 50, 548, 792, false, 100, 50},
+                      BoundsCase{"TallerThanDesigned", 0, 0, 580, 792, false, 0, 0},
+                      BoundsCase{"HeightZero", 100, 50, 0, 792, true, 100, 50},
+                      BoundsCase{"HeightZeroWidthMinusOne", 100, 50, 0, -1, true, 100, 50},
+                      BoundsCase{"HeightBelowDesigned", 100, 50, 547, 792, true, 100, 50},
+                      BoundsCase{"HeightIntMax", 100, 50, 2147483647, 792, true, 100, 50},
+                      BoundsCase{"WidthNegative", 100, 50, 548, -5, true, 100, 50},
+                      BoundsCase{"WidthAboveEveryScreen", 100, 50, 548, 100000, true, 100, 50},
+                      BoundsCase{"RightOfEveryScreen", 5000, 50, 548, 792, true, 319, 198},
+                      BoundsCase{"AboveEveryScreen", 100, -3000, 548, 792, true, 319, 198},
+                      BoundsCase{"OffScreenAndTooSmall", -2147483647, 50, 0, 792, true, 319, 198}),
+    [](const auto& p) { return std::string(p.param.name); });
+
 TEST_F(FormFixture, FourIntegersWithoutComCloseWithAnEmptyCom)
 {
     std::filesystem::create_directories(registryFile().parent_path());
@@ -156,15 +216,103 @@ TEST_F(FormFixture, AStoreThatCannotBeWrittenIsShownAndTheStartGoesOn)
     EXPECT_FALSE(f.isVisible());
 }
 
+struct UnreadableStoreCase {
+    const char* name;
+    bool folder; // a folder where the file should be, which no user can read as a file
+};
+
+void PrintTo(const UnreadableStoreCase& c, std::ostream* os) { *os << c.name; }
+
+class UnreadableStoreTest : public FormFixture, public ::testing::WithParamInterface<UnreadableStoreCase> {};
+
+TEST_P(UnreadableStoreTest, IsShownByNameAndLeftAsItIsAtClose)
+{
+    const std::string stored = "\"Left\"=dword:100\n\"Top\"=dword:50\n\"Height\"=dword:548\n"
+                               "\"Width\"=dword:792\n\"COM\"=\"COM4\"\n";
+    std::filesystem::create_directories(registryFile().parent_path());
+    if (GetParam().folder) {
+        std::filesystem::create_directory(registryFile());
+    } else {
+        testsupport::WriteFile(registryFile(), stored);
+        ::chmod(registryFile().c_str(), 0);
+        if (::access(registryFile().c_str(), R_OK) == 0)
+            GTEST_SKIP() << "this user reads any file";
+    }
+    ProbeForm& f = makeForm();
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text.toStdString(), "Cannot open file " + registryFile().string());
+    EXPECT_EQ(dialogs.boxes[0].icon, velko::BoxIcon::Error);
+    EXPECT_EQ(openedPorts.size(), 1u) << "the start goes on";
+    f.close();
+    EXPECT_EQ(dialogs.boxes.size(), 1u) << "closing says nothing more";
+    if (GetParam().folder) {
+        EXPECT_TRUE(std::filesystem::is_directory(registryFile()));
+    } else {
+        ::chmod(registryFile().c_str(), 0600);
+        EXPECT_EQ(testsupport::ReadFile(registryFile()), stored);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, UnreadableStoreTest,
+                         ::testing::Values(UnreadableStoreCase{"NoReadPermission", false},
+                                           UnreadableStoreCase{"FolderInItsPlace", true}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
 TEST(ProgramEntry, ASecondInstanceEndsAtOnceWithZero)
 {
-    ASSERT_TRUE(velko::AcquireInstanceLock());
+    ASSERT_EQ(velko::TakeInstanceLock(velko::InstanceLockFile(velko::InstanceLockName)), velko::InstanceLock::Acquired);
     testsupport::ScopedWorkDir empty; // without the lock it would stop at the missing "ETM.vfa"
     QProcess second;
     second.start(QStringLiteral(VELKO_PROGRAM), {});
     ASSERT_TRUE(second.waitForFinished(20000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
+}
+
+// Another copy holds the lock on a lock file that cannot be opened for writing (here a
+// folder, which refuses writing to every user): a new start still ends at once.
+TEST(ProgramEntry, ALockFileThatCannotBeWrittenStillKeepsASecondCopyOut)
+{
+    testsupport::ScopedWorkDir run;
+    const std::filesystem::path lock = run.path() / velko::InstanceLockName;
+    std::filesystem::create_directory(lock);
+    const int held = ::open(lock.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    QProcess second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(run.path().string()));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString((run.path() / "config").string()));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(VELKO_PROGRAM), {});
+    const bool ended = second.waitForFinished(10000);
+    if (!ended) {
+        second.kill();
+        second.waitForFinished();
+    }
+    ::close(held);
+    EXPECT_TRUE(ended) << "the second copy ran beside the first";
+    EXPECT_EQ(second.exitCode(), 0);
+}
+
+TEST(ProgramEntry, ALockFileThatCanBeNeitherMadeNorOpenedIsShownAndNothingRuns)
+{
+    testsupport::ScopedWorkDir run;
+    testsupport::WriteFile("ETM.vfa", "Act01\r\n");
+    testsupport::WriteFile("Vie32.vfd", "");
+    const std::string runtime = (run.path() / "gone").string();
+    const char* before = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = before ? before : "";
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    RecordingDialogs dialogs;
+    char name[] = "velko-q37";
+    char* argv[] = {name, nullptr};
+    EXPECT_EQ(velko::RunProgram(1, argv), 0);
+    setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text.toStdString(), "Cannot create file " + runtime + "/VELKO-Q37.exe");
+    EXPECT_EQ(dialogs.boxes[0].icon, velko::BoxIcon::Error);
+    EXPECT_EQ(MainForm, nullptr);
 }
 
 struct MissingFileCase {

@@ -225,3 +225,72 @@ TEST(ImageEx, PressesAndReleasesReachTheMouseEvents)
 }
 
 } // namespace
+
+namespace {
+
+// The window with its real pop-up menus.
+class RealMenuForm : public ProbeForm {
+protected:
+    void PopupMenuAt(QMenu* menu, const QPoint& at) override { TMainForm::PopupMenuAt(menu, at); }
+};
+
+struct PressedCase {
+    const char* name;
+    TImageEx* Ui::TMainForm::*button;
+    QMenu* TMainForm::*menu;
+    int leave, enter, press;
+};
+
+void PrintTo(const PressedCase& c, std::ostream* os) { *os << c.name; }
+
+class PressedPictureTest : public FormFixture, public ::testing::WithParamInterface<PressedCase> {};
+
+// The pop-up's opening takes the pointer from the button: the pressed picture stays all the
+// same until the menu closes.
+TEST_P(PressedPictureTest, StaysWhileTheRealMenuIsOpen)
+{
+    const PressedCase& c = GetParam();
+    RealMenuForm f;
+    MainForm = &f;
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    TImageEx* button = f.*c.button;
+    QMenu* menu = f.*c.menu;
+    const QPoint middle = button->rect().center();
+    QTest::mouseMove(&f, QPoint(500, 300));
+    QTest::mouseMove(button, middle);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(pictureState(button), c.enter);
+
+    bool menuWasOpen = false;
+    std::vector<int> whileOpen;
+    QTimer probe;
+    probe.setInterval(20);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (QApplication::activePopupWidget() != menu)
+            return;
+        menuWasOpen = true;
+        whileOpen.push_back(pictureState(button));
+        if (whileOpen.size() == 3)
+            menu->close();
+    });
+    probe.start();
+    QTest::mousePress(button, Qt::LeftButton, {}, middle);
+    probe.stop();
+    QTest::mouseRelease(button, Qt::LeftButton, {}, middle);
+    EXPECT_TRUE(menuWasOpen);
+    EXPECT_EQ(whileOpen, std::vector<int>(3, c.press));
+    EXPECT_EQ(pictureState(button), c.enter) << "released over the button";
+    QTest::mouseMove(&f, QPoint(500, 300));
+    EXPECT_EQ(pictureState(button), c.leave);
+    MainForm = nullptr;
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, PressedPictureTest,
+                         ::testing::Values(PressedCase{"PrintBtn", &Ui::TMainForm::PrintBtn, &TMainForm::PrintMenu, 7,
+                                                       8, 9},
+                                           PressedCase{"AboutBtn", &Ui::TMainForm::AboutBtn, &TMainForm::COMMenu, 16,
+                                                       17, 18}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+} // namespace
