@@ -11,14 +11,6 @@ bool bit(std::uint8_t byte, int n) { return ((byte >> n) & 1u) != 0; }
 // Two-item lists: one item for a set bit, the other for a clear one.
 ItemPick bitItem(std::uint8_t byte, int n, int itemWhenSet) { return bit(byte, n) ? itemWhenSet : 1 - itemWhenSet; }
 
-// Transmission times of TxModeFunc items 1-7, in 100 ms.
-constexpr std::array<std::uint16_t, 7> TxModeTimes = {300, 600, 900, 1200, 1800, 3000, 6000};
-constexpr std::array<std::uint8_t, 10> PassiveTimes = {33, 40, 46, 53, 60, 66, 100, 133, 200, 255};
-constexpr std::array<std::uint8_t, 20> EMSCounts = {5,   10,  20,  30,  40,  60,  70,  80,  90,  100,
-                                                    110, 120, 130, 140, 150, 160, 170, 180, 190, 200};
-// The mutual-inhibit delays: AccDelayTable with 1 for its first 0.
-constexpr std::array<std::uint8_t, 8> InhibitDelays = {1, 20, 33, 66, 100, 133, 200, 255};
-
 std::uint32_t autoOffTime(const SegmentImage& image)
 {
     // High word first, each word little-endian.
@@ -44,8 +36,8 @@ ItemPick TxModeFuncItem(const SegmentImage& image)
         return 0;
     if (bit(b18, 3))
         return 8;
-    for (std::size_t i = 0; i < TxModeTimes.size(); ++i)
-        if (TxModeTimes[i] == time)
+    for (std::size_t i = 0; i < TxTimeTable.size(); ++i)
+        if (TxTimeTable[i] == time)
             return static_cast<int>(i) + 1;
     return std::nullopt;
 }
@@ -79,7 +71,7 @@ ItemPick LEDGleamFuncItem(const SegmentImage& image)
 
 ItemPick TxRemoteFuncItem(const SegmentImage& image) { return bitItem(SegA(image, 19), 2, 0); }
 ItemPick PassiveEMSFuncItem(const SegmentImage& image) { return bitItem(SegA(image, 18), 4, 1); }
-ItemPick PassiveTimeFuncItem(const SegmentImage& image) { return TableItem(PassiveTimes, SegA(image, 10)); }
+ItemPick PassiveTimeFuncItem(const SegmentImage& image) { return TableItem(PassiveTimeTable, SegA(image, 10)); }
 
 ItemPick AutoOffFuncItem(const SegmentImage& image)
 {
@@ -104,7 +96,7 @@ ItemPick RxRemoteFuncItem(const SegmentImage& image) { return bitItem(SegA(image
 
 ItemPick LowBattFuncItem(const SegmentImage& image) { return bitItem(SegA(image, 18), 5, 1); }
 ItemPick LowBattEMSFuncItem(const SegmentImage& image) { return bitItem(SegA(image, 19), 7, 0); }
-ItemPick EMSCounterFuncItem(const SegmentImage& image) { return TableItem(EMSCounts, SegA(image, 21)); }
+ItemPick EMSCounterFuncItem(const SegmentImage& image) { return TableItem(EMSCountTable, SegA(image, 21)); }
 
 ItemPick BattCounterFuncItem(const SegmentImage& image)
 {
@@ -149,7 +141,7 @@ ItemPick R0R1RepFuncItem(const SegmentImage& image)
 {
     if (!bit(SegA(image, 13), 7))
         return 8;
-    return TableItem(InhibitDelays, SegB(image, 53));
+    return TableItem(InhibitDelayTable, SegB(image, 53));
 }
 
 ItemPick SwBFuncItem(const SegmentImage& image) { return bitItem(SegA(image, 26), 7, 0); }

@@ -91,6 +91,15 @@ inline constexpr std::array<std::uint8_t, 8> AccDelayTable = {0, 20, 33, 66, 100
 inline constexpr std::array<std::uint8_t, 8> InchTimeTable = {3, 7, 13, 20, 26, 33, 40, 53};
 inline constexpr std::array<std::uint8_t, 10> ARTimeTable = {0, 7, 20, 33, 46, 60, 66, 133, 200, 255};
 
+// Item tables of single lists, shared by their handlers and the loader that inverts them.
+// Transmission times of the continuous TxModeFunc items 1-7, in 100 ms.
+inline constexpr std::array<std::uint16_t, 7> TxTimeTable = {300, 600, 900, 1200, 1800, 3000, 6000};
+inline constexpr std::array<std::uint8_t, 10> PassiveTimeTable = {33, 40, 46, 53, 60, 66, 100, 133, 200, 255};
+inline constexpr std::array<std::uint8_t, 20> EMSCountTable = {5,   10,  20,  30,  40,  60,  70,  80,  90,  100,
+                                                                110, 120, 130, 140, 150, 160, 170, 180, 190, 200};
+// The R0/R1 mutual-inhibit delays: AccDelayTable with 1 for its first 0.
+inline constexpr std::array<std::uint8_t, 8> InhibitDelayTable = {1, 20, 33, 66, 100, 133, 200, 255};
+
 // Everything above back to the all-zero state of a fresh start.
 void ClearSettingsState();
 

@@ -172,11 +172,8 @@ BatteryVerdict BatteryRule(BatteryEdit edit, QChar key, const QString& text, con
 
 std::uint8_t EMSRepeatCount(int item)
 {
-    static constexpr std::uint8_t first[] = {5, 10, 20, 30, 40};
-    if (item >= 0 && item < 5)
-        return first[item];
-    if (item >= 5 && item <= 19)
-        return static_cast<std::uint8_t>(60 + (item - 5) * 10);
+    if (item >= 0 && item < static_cast<int>(EMSCountTable.size()))
+        return EMSCountTable[static_cast<std::size_t>(item)];
     return 5;
 }
 

@@ -80,6 +80,15 @@ private:
     TMainForm& form_;
 };
 
+// A lost erase or write frame still ends in an acknowledge: the sync byte behind it is
+// answered all the same. Only the segments read back tell what the unit holds.
+bool landed(const SegmentImage& sent)
+{
+    SegmentImage found{};
+    return LoadSegmentA(rows(found), DevicePassword.data()) && LoadSegmentB(rows(found), DevicePassword.data())
+        && found == sent;
+}
+
 // The start both roads share: connection, model check, the loader's version (which also
 // decides whether the steps after it load the patch). Done means the road goes on.
 RoadEnd OpenUnit(TMainForm& form, const std::function<void()>& step)
@@ -109,13 +118,16 @@ bool TMainForm::ConnectDevice()
         open = WritePassword(DevicePassword.data());
     }
     // An erased unit; the receiver's password stays for the calls that follow.
+    bool blank = false;
     if (!open)
-        open = WriteBlankPassword();
-    if (!open) {
+        open = blank = WriteBlankPassword();
+    // An erased unit refuses the receiver's password, so its block stays unread, all 0xFF,
+    // and the model check turns it away. A unit that took its own password and then lost or
+    // garbled this reply has a bad line, not the wrong model.
+    if (!open || (!LoadData(IdentificationBlock, DevicePassword.data(), VectorData.data()) && !blank)) {
         MessageBoxOk(ConnectFailedText, QStringLiteral("連線失敗"), BoxIcon::Error);
         return false;
     }
-    LoadData(IdentificationBlock, DevicePassword.data(), VectorData.data());
     return true;
 }
 
@@ -178,14 +190,24 @@ void TMainForm::WriteUnitSettings()
     const RoadEnd end = [&] {
         if (const RoadEnd opened = OpenUnit(*this, step); opened != RoadEnd::Done)
             return opened;
-        for (const auto& write : {+[] { return EraseSegmentA(DevicePassword.data()); },
-                                  +[] { return EraseSegmentB(DevicePassword.data()); },
-                                  +[] { return WriteSegmentA(rows(EditImage), DevicePassword.data()); },
-                                  +[] { return WriteSegmentB(rows(EditImage), DevicePassword.data()); }}) {
-            if (!write())
-                return RoadEnd::Failed;
-            step();
-        }
+        const unsigned char* pw = DevicePassword.data();
+        if (!EraseSegmentA(pw))
+            return RoadEnd::Failed;
+        step();
+        if (!EraseSegmentB(pw))
+            return RoadEnd::Failed;
+        step();
+        // The rows as each write takes them: the pages stay usable while the road runs.
+        SegmentImage sent{};
+        sent[SegmentARow] = EditImage[SegmentARow];
+        if (!WriteSegmentA(rows(EditImage), pw))
+            return RoadEnd::Failed;
+        step();
+        sent[SegmentBRow] = EditImage[SegmentBRow];
+        // The last step holds the read-back too.
+        if (!WriteSegmentB(rows(EditImage), pw) || !landed(sent))
+            return RoadEnd::Failed;
+        step();
         return RoadEnd::Done;
     }();
 

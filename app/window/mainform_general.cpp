@@ -39,22 +39,14 @@ int itemOf(const QComboBox* list, int items)
     return item >= 0 && item < items ? item : -1;
 }
 
-// Transmission time of the continuous items 1-7, in 100 ms.
-constexpr std::array<std::uint16_t, 8> TxTimes = {0, 300, 600, 900, 1200, 1800, 3000, 6000};
-
 struct FlashPair {
     std::uint8_t on, period;
 };
 constexpr std::array<FlashPair, 9> LEDGleamPairs = {
     {{150, 150}, {6, 50}, {25, 50}, {20, 50}, {20, 75}, {20, 100}, {20, 150}, {20, 200}, {0, 150}}};
 
-constexpr std::array<std::uint8_t, 10> PassiveTimes = {33, 40, 46, 53, 60, 66, 100, 133, 200, 255};
-
 // Auto-off times in ticks; item 0 never powers off.
 constexpr std::array<std::uint32_t, 8> AutoOffTicks = {0, 40000, 80000, 120000, 240000, 480000, 720000, 960000};
-
-// The inhibit delay: the acceleration delays with 1 for the first, so that 0 means "off".
-constexpr std::array<std::uint8_t, 8> InhibitDelays = {1, 20, 33, 66, 100, 133, 200, 255};
 
 // The action relay's bit in byte 16.
 constexpr int ARBit = 6;
@@ -122,7 +114,7 @@ void TMainForm::TxModeFuncChange(QObject*)
         RunWithItem(PassiveEMSFunc, &TMainForm::PassiveEMSFuncChange, 0);
         PassiveEMSFunc->setEnabled(false);
     } else if (item >= 1 && item <= 7) {
-        putTxTime(TxTimes[static_cast<std::size_t>(item)]);
+        putTxTime(velko::TxTimeTable[static_cast<std::size_t>(item - 1)]);
     } else if (item == 8) {
         putTxTime(255);
         setBit(byte18, 3);
@@ -173,7 +165,7 @@ void TMainForm::PassiveEMSFuncChange(QObject*)
 void TMainForm::PassiveTimeFuncChange(QObject*)
 {
     if (const int item = itemOf(PassiveTimeFunc, 10); item >= 0)
-        SegA(EditImage, 10) = PassiveTimes[static_cast<std::size_t>(item)];
+        SegA(EditImage, 10) = velko::PassiveTimeTable[static_cast<std::size_t>(item)];
 }
 
 void TMainForm::AutoOffFuncChange(QObject*)
@@ -314,7 +306,7 @@ void TMainForm::R0R1RepFuncChange(QObject*)
     setBit(byte13, 7);
     const int item = itemOf(R0R1RepFunc, 9);
     if (item >= 0 && item <= 7) {
-        SegB(EditImage, 53) = InhibitDelays[static_cast<std::size_t>(item)];
+        SegB(EditImage, 53) = velko::InhibitDelayTable[static_cast<std::size_t>(item)];
     } else if (item == 8) {
         clearBit(byte13, 7);
         SegB(EditImage, 53) = 0;

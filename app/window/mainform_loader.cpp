@@ -17,23 +17,6 @@ namespace {
 using Handler = void (TMainForm::*)(QObject*);
 using CellClick = void (TMainForm::*)(QObject*, int, int, bool&);
 
-// Holds a grid's painting for as long as the load runs: the cell clicks that ask for the
-// whole grid at once get one paint, after the load.
-class HeldPaint {
-public:
-    explicit HeldPaint(QWidget* widget) : widget_(widget), was_(widget->updatesEnabled())
-    {
-        widget_->setUpdatesEnabled(false);
-    }
-    ~HeldPaint() { widget_->setUpdatesEnabled(was_); }
-    HeldPaint(const HeldPaint&) = delete;
-    HeldPaint& operator=(const HeldPaint&) = delete;
-
-private:
-    QWidget* widget_;
-    bool was_;
-};
-
 void copyBytes(SegmentRow& to, const SegmentRow& from, int first, int last)
 {
     for (int k = first; k <= last; ++k)
@@ -45,8 +28,6 @@ void copyBytes(SegmentRow& to, const SegmentRow& from, int first, int last)
 void TMainForm::ShowEEPROMSet()
 {
     const SegmentImage& base = BaselineImage;
-    const HeldPaint heldGrids[] = {HeldPaint(UDRelayTable), HeldPaint(LRRelayTable), HeldPaint(EWRelayTable),
-                                   HeldPaint(SNRelayTable)};
 
     // A list takes the item of the stored value, or keeps its own when the value is none of
     // its items; its handler runs either way.

@@ -51,7 +51,7 @@ void selectRelayCell(TMainForm& form, QTableWidget* grid, int group, int column,
         return;
     std::uint8_t& entry = velko::RelayAssign[velko::RelayAssignIndex(group, column, row)];
     entry = entry == 1 ? 0 : 1;
-    grid->viewport()->repaint();
+    grid->viewport()->update(); // scheduled: a load replays hundreds of clicks
 
     const int k = velko::RelayPositionK[group][column];
     std::uint8_t& byte = row <= 8 ? SegA(EditImage, velko::RelayMaskLowBase + k) : SegB(EditImage, k);

@@ -98,7 +98,9 @@ void PtyServer::serve(const std::atomic<bool>& stop)
         if (got <= 0)
             continue;
         followRealTime();
-        line_.hostSends(Bytes(in, in + got));
+        // A port gone (a fault of the unit's) hears nothing more, as a cable pulled out.
+        if (!line_.unplugged())
+            line_.hostSends(Bytes(in, in + got));
     }
 }
 

@@ -1,10 +1,13 @@
 // velko-unitsim: one simulated unit on a pseudo-terminal, in real time.
 //
 //   velko-unitsim [--unit tx|rx|erased] [--loader version|patch] [--memory FILE]
+//                 [--fault KIND:COMMAND[@ADDRESS][,...]]...
 //
 // Prints the slave's path on the first line of standard output and serves until SIGINT or
 // SIGTERM. With --memory the unit's 64 KiB are taken from FILE when it exists (instead of
-// the preset) and written back to it at the end.
+// the preset) and written back to it at the end. Each --fault makes the unit misbehave on
+// the frames it names (fault_option.h).
+#include "fault_option.h"
 #include "loader_unit.h"
 #include "pty_server.h"
 
@@ -15,6 +18,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -22,10 +26,18 @@ std::atomic<bool> stopRequested{false};
 
 void requestStop(int) { stopRequested = true; }
 
-int usage()
+const char* const Usage =
+    "usage: velko-unitsim [--unit tx|rx|erased] [--loader version|patch] [--memory FILE]\n"
+    "                     [--fault KIND:COMMAND[@ADDRESS][,...]]...\n"
+    "Serves one simulated unit on a pseudo-terminal and prints its path.\n"
+    "  --unit tx|rx|erased     the preset (default tx)\n"
+    "  --loader version|patch  a loader that gives its version, or one that needs the patch\n"
+    "  --memory FILE           the unit's 64 KiB from FILE if it exists, saved there at the end\n";
+
+int usage(std::FILE* to = stderr, int status = 2)
 {
-    std::fprintf(stderr, "usage: velko-unitsim [--unit tx|rx|erased] [--loader version|patch] [--memory FILE]\n");
-    return 2;
+    std::fprintf(to, "%s%s", Usage, unitsim::FaultOptionHelp);
+    return status;
 }
 
 bool loadMemory(const std::string& path, unitsim::LoaderUnit& unit)
@@ -61,8 +73,11 @@ bool saveMemory(const std::string& path, const unitsim::LoaderUnit& unit)
 int main(int argc, char** argv)
 {
     std::string kind = "tx", loader = "version", memoryPath;
+    std::vector<unitsim::Fault> faults;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h")
+            return usage(stdout, 0);
         if (i + 1 >= argc)
             return usage();
         if (arg == "--unit")
@@ -71,7 +86,15 @@ int main(int argc, char** argv)
             loader = argv[++i];
         else if (arg == "--memory")
             memoryPath = argv[++i];
-        else
+        else if (arg == "--fault") {
+            std::string error;
+            const auto fault = unitsim::ParseFault(argv[++i], error);
+            if (!fault) {
+                std::fprintf(stderr, "velko-unitsim: --fault %s: %s\n", argv[i], error.c_str());
+                return 2;
+            }
+            faults.push_back(*fault);
+        } else
             return usage();
     }
     unitsim::LoaderUnit unit;
@@ -88,6 +111,8 @@ int main(int argc, char** argv)
     unit.setLoader(loader == "patch" ? unitsim::LoaderKind::NeedsPatch : unitsim::LoaderKind::ReportsVersion);
     if (!memoryPath.empty() && !loadMemory(memoryPath, unit))
         return 1;
+    for (const unitsim::Fault& fault : faults)
+        unit.inject(fault);
     unit.enterLoader();
 
     struct sigaction action {};

@@ -258,6 +258,7 @@ TEST_F(DeviceRoadTest, WriteAfterReadPutsTheEditedImageOnTheUnit)
     TMainForm& f = makeForm();
     read(f);
     ASSERT_EQ(SettingsLoaded, 1);
+    const velko::SegmentImage asRead = velko::EditImage;
     velko::SegA(velko::EditImage, 42) = 0x5A;
     velko::SegB(velko::EditImage, 60) = 0xA5;
     f.IDCODE->setText(QStringLiteral("37123   "));
@@ -278,6 +279,17 @@ TEST_F(DeviceRoadTest, WriteAfterReadPutsTheEditedImageOnTheUnit)
     velko::CalculateCheckBytes(expected);
     EXPECT_EQ(velko::SegA(velko::EditImage, 8), velko::SegA(expected, 8));
     EXPECT_EQ(velko::SegA(velko::EditImage, 9), velko::SegA(expected, 9));
+    // Every other byte goes back as it was read: only the edits and the folded
+    // identification (ID code and check bytes, serial, factory date) differ.
+    const velko::SegmentImage held = unitImage(unit);
+    for (int k = 0; k < velko::SegmentBytes; ++k) {
+        if (k != 42 && (k < 2 || k > 9)) {
+            EXPECT_EQ(velko::SegA(held, k), velko::SegA(asRead, k)) << "Segment A byte " << k;
+        }
+        if (k != 60 && (k < 96 || k > 102 || k == 99)) {
+            EXPECT_EQ(velko::SegB(held, k), velko::SegB(asRead, k)) << "Segment B byte " << k;
+        }
+    }
     EXPECT_EQ(SettingsLoaded, 1);
     expectIdle(f);
 }
