@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 
-.PHONY: deps build test test-plain test-asan run bench clean
+.PHONY: deps build test test-plain test-asan run bench fuzz clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -33,6 +33,10 @@ run: build
 
 bench: build
 	bash scripts/bench.sh $(BUILD)
+
+# The settings-file fuzz target (clang, libFuzzer); not part of `make test`.
+fuzz:
+	bash scripts/fuzz.sh
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

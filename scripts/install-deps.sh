@@ -9,6 +9,8 @@ packages=(
   xvfb xauth openbox x11-utils fonts-arphic-uming
   poppler-utils
 )
+# The settings-file fuzz target (scripts/fuzz.sh) also needs clang and its fuzzer runtime.
+if [ "${1:-}" = fuzz ]; then packages+=(clang libclang-rt-dev); fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -20,6 +20,13 @@ public:
         box.exec();
     }
 
+    bool ask(const MessageRequest& request) override
+    {
+        QMessageBox box(QMessageBox::Question, request.caption, request.text, QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    }
+
     QString openFileName(const FileRequest& request) override
     {
         return QFileDialog::getOpenFileName(nullptr, request.title, request.directory, request.filter);
@@ -30,6 +37,7 @@ public:
         QFileDialog dialog(nullptr, request.title, request.directory, request.filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(request.defaultSuffix);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
                    ? dialog.selectedFiles().first()
                    : QString();

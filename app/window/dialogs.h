@@ -28,7 +28,10 @@ public:
     virtual ~DialogSeam() = default;
     // A modal box with one OK button; returns once it is pressed.
     virtual void messageBox(const MessageRequest& request) = 0;
-    // The chosen file, or an empty text when the dialog is cancelled.
+    // A modal question with Yes and No; true for Yes. A seam that is never asked says Yes.
+    virtual bool ask(const MessageRequest&) { return true; }
+    // The chosen file, or an empty text when the dialog is cancelled. The save dialog does not
+    // ask before replacing a file; its caller does.
     virtual QString openFileName(const FileRequest& request) = 0;
     virtual QString saveFileName(const FileRequest& request) = 0;
     // False when the print dialog is cancelled.

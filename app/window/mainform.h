@@ -195,6 +195,9 @@ public:
     void ShowSystem();
     void ShowSystemFromImage();
 
+    // Settings file (mainform_settings_file.cpp): the customer page from CustomerText.
+    void PutCompanyData();
+
     // About dialog.
     void AboutProgram1Click(QObject* Sender);
 
@@ -234,9 +237,10 @@ public:
     std::array<QLabel*, 4> StatusPanels{};
 
 protected:
-    // The work behind the tool bar that later issues fill in.
-    virtual void OpenSettingsFile() {}
-    virtual void SaveSettingsFile() {}
+    // The settings file behind the tool bar's "開啟設定" and "儲存設定"
+    // (mainform_settings_file.cpp).
+    virtual void OpenSettingsFile();
+    virtual void SaveSettingsFile();
     // The read and write roads of the tool bar's "讀取設定" and "寫入設定" (mainform_device.cpp).
     virtual void ReadUnitSettings();
     virtual void WriteUnitSettings();
