@@ -7,7 +7,7 @@
 // stays alive. The read road ends with the pages loading the image; one more figure has
 // them load an image of every relay mask bit.
 #include "bench_time.h"
-#include "dialogs.h"
+#include "bench_window.h"
 #include "loader_unit.h"
 #include "mainform.h"
 #include "program_entry.h"
@@ -18,7 +18,6 @@
 
 #include <fenlo.h>
 
-#include <QEvent>
 #include <QTimer>
 
 #include <algorithm>
@@ -26,7 +25,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <vector>
 
@@ -36,30 +34,6 @@ using bench::median;
 using bench::nowMs;
 
 namespace {
-
-
-
-// Every box is answered at once.
-class AnsweringDialogs : public velko::DialogSeam {
-public:
-    void messageBox(const velko::MessageRequest& r) override { last = r.text; }
-    QString openFileName(const velko::FileRequest&) override { return {}; }
-    QString saveFileName(const velko::FileRequest&) override { return {}; }
-    bool printDialog(QPrinter&) override { return false; }
-    void openDocument(const QString&) override {}
-    QString last;
-};
-
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        if (e->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
 
 using Rows = unsigned char (*)[FENLO_SEGMENT_BYTES];
 Rows rows(velko::SegmentImage& image) { return reinterpret_cast<Rows>(image.data()); }
@@ -116,37 +90,25 @@ double floorMs(const std::function<bool()>& chain)
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "velko-roads-bench";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir / "config" / "VELKO-Q37" / "ports");
-    std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
-    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-    std::filesystem::current_path(dir);
-    std::ofstream(dir / "ETM.vfa") << "<td>Act01</td>\r\n";
-    std::ofstream(dir / "Vie32.vfd") << "";
+    bench::offscreenByDefault();
+    const bench::RunFolder dir("velko-roads-bench");
+    dir.writeSideFiles();
 
     StandaloneUnit standalone(VELKO_UNITSIM, {"--unit", "tx"});
     if (standalone.slave().empty()) {
         std::fprintf(stderr, "the standalone unit did not start\n");
         return 1;
     }
-    std::filesystem::create_symlink(standalone.slave(), dir / "config" / "VELKO-Q37" / "ports" / "COM1");
+    std::filesystem::create_symlink(standalone.slave(), dir.portsDir() / "COM1");
 
     // Floors first: they borrow the device link's port while the window has none yet.
     const double readFloor = floorMs(readChain), writeFloor = floorMs(writeChain);
     const double bareWriteFloor = floorMs(writeWithoutReadBack);
 
     velko::VelkoApplication app(argc, argv);
-    AnsweringDialogs dialogs;
-    velko::SetDialogSeam(&dialogs);
-    auto* form = new TMainForm();
-    MainForm = form;
-    form->show();
-    QCoreApplication::processEvents();
-    PaintCounter painter;
+    bench::AnsweringDialogs dialogs;
+    TMainForm* const form = bench::showWindow();
+    bench::PaintCounter painter;
     form->installEventFilter(&painter);
     int ticks = 0;
     QObject::connect(form->DateTimer, &QTimer::timeout, [&ticks] { ++ticks; });
@@ -237,12 +199,8 @@ int main(int argc, char** argv)
     if (failures)
         std::printf("%d runs did not end as they should\n", failures);
 
-    MainForm = nullptr;
-    delete form;
+    bench::closeWindow(form);
     ExitCom();
-    velko::SetDialogSeam(nullptr);
     standalone.stop();
-    std::filesystem::current_path(std::filesystem::temp_directory_path());
-    std::filesystem::remove_all(dir);
     return failures ? 1 : 0;
 }

@@ -3,6 +3,7 @@
 // settings loaded, so the key handlers also rebuild the allocation table from the real
 // template. Prints the median and the worst time of each handler. Goal: every median < 2 ms.
 #include "bench_time.h"
+#include "bench_window.h"
 #include "mainform.h"
 #include "program_entry.h"
 #include "settings_image.h"
@@ -23,25 +24,13 @@ constexpr int Picks = 400;
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / "velko-general-bench";
-    fs::remove_all(dir);
-    fs::create_directories(dir / "config");
-    fs::permissions(dir, fs::perms::owner_all);
-    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-    fs::copy_file(fs::path(VELKO_SOURCE_DIR) / "resources" / "ETM.vfa", dir / "ETM.vfa");
-    fs::copy_file(fs::path(VELKO_SOURCE_DIR) / "resources" / "Vie32.vfd", dir / "Vie32.vfd");
-    fs::current_path(dir);
-    velko::OpenComCall = [](const char* name) -> const char* { return name; }; // no port needed
+    bench::offscreenByDefault();
+    const bench::RunFolder dir("velko-general-bench");
+    dir.copySideFiles(VELKO_SOURCE_DIR);
+    bench::noPort();
 
     velko::VelkoApplication app(argc, argv);
-    auto* form = new TMainForm();
-    MainForm = form;
-    form->show();
-    QCoreApplication::processEvents();
+    TMainForm* const form = bench::showWindow();
     SettingsLoaded = 1;
 
     // Every key in use first, so the numbering and the allocation table have their most to do.
@@ -85,9 +74,6 @@ int main(int argc, char** argv)
     }
     std::printf("%s\n", overGoal ? "some handlers miss the 2 ms goal" : "every median under the 2 ms goal");
 
-    MainForm = nullptr;
-    delete form;
-    fs::current_path(fs::temp_directory_path());
-    fs::remove_all(dir);
+    bench::closeWindow(form);
     return 0;
 }

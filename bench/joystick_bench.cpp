@@ -3,6 +3,7 @@
 // the worst tick (7 key relays and four axes at 16: 71 relays down to 40 in one tick).
 // Prints median and worst of each in milliseconds. Offscreen unless a platform is set.
 #include "bench_time.h"
+#include "bench_window.h"
 #include "mainform.h"
 #include "program_entry.h"
 #include "settings_image.h"
@@ -46,21 +47,12 @@ void setCount(TMainForm& form, QComboBox* list, void (TMainForm::*change)(QObjec
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "velko-joystick-bench";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir / "config");
-    std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
-    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-    std::filesystem::copy_file(VELKO_SOURCE_DIR "/resources/ETM.vfa", dir / "ETM.vfa");
-    std::filesystem::copy_file(VELKO_SOURCE_DIR "/resources/Vie32.vfd", dir / "Vie32.vfd");
-    std::filesystem::current_path(dir);
+    bench::offscreenByDefault();
+    const bench::RunFolder dir("velko-joystick-bench");
+    dir.copySideFiles(VELKO_SOURCE_DIR);
 
     velko::VelkoApplication app(argc, argv);
-    // No serial port here: whatever the machine has must not stop the window with a box.
-    velko::OpenComCall = [](const char* name) -> const char* { return name; };
+    bench::noPort();
     auto* form = new TMainForm();
     MainForm = form;
     form->ShowRelayTimer->stop(); // ticks are run by hand below
@@ -118,6 +110,6 @@ int main(int argc, char** argv)
     report("grid click (toggle, repaint, allocation)", clicks);
     report("budget tick with nothing to do", idle);
     report("worst budget tick (71 -> 40, 31 steps)", worst);
-    delete form;
+    bench::closeWindow(form);
     return 0;
 }

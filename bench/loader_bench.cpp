@@ -3,76 +3,38 @@
 // the load with the paint it leaves for the event loop, and the paints during the load
 // (none: the load never gives the loop a turn).
 #include "bench_time.h"
-#include "dialogs.h"
+#include "bench_window.h"
 #include "mainform.h"
 #include "program_entry.h"
 #include "settings_image.h"
-
-#include <QEvent>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <string>
 #include <vector>
 
 using bench::median;
 using bench::nowMs;
 
-namespace {
-
-class SilentDialogs : public velko::DialogSeam {
-public:
-    void messageBox(const velko::MessageRequest&) override { ++boxes; }
-    QString openFileName(const velko::FileRequest&) override { return {}; }
-    QString saveFileName(const velko::FileRequest&) override { return {}; }
-    bool printDialog(QPrinter&) override { return false; }
-    void openDocument(const QString&) override {}
-    int boxes = 0;
-};
-
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        if (e->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
-
-} // namespace
-
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "velko-loader-bench";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir / "config");
-    std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
-    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-    std::filesystem::current_path(dir);
+    bench::offscreenByDefault(true);
+    const bench::RunFolder dir("velko-loader-bench");
     {
-        std::ofstream t(dir / "ETM.vfa");
+        std::string relays;
         for (int n = 1; n <= 40; ++n)
-            t << "<td>RY" << n << "</td><td>Act" << (n < 10 ? "0" : "") << n << "</td>\r\n";
+            relays += "<td>RY" + std::to_string(n) + "</td><td>Act" + (n < 10 ? "0" : "") + std::to_string(n)
+                      + "</td>\r\n";
+        dir.writeSideFiles(relays);
     }
-    std::ofstream(dir / "Vie32.vfd") << "";
 
     velko::VelkoApplication app(argc, argv);
-    // No port: the loads are what is timed.
-    velko::OpenComCall = [](const char* name) -> const char* { return name; };
-    SilentDialogs dialogs;
-    velko::SetDialogSeam(&dialogs);
-    auto* form = new TMainForm();
-    MainForm = form;
-    form->show();
-    QCoreApplication::processEvents();
-    PaintCounter painter;
+    bench::noPort(); // the loads are what is timed
+    bench::AnsweringDialogs dialogs;
+    TMainForm* const form = bench::showWindow();
+    bench::PaintCounter painter;
     app.installEventFilter(&painter);
 
     const velko::SegmentImage startup = velko::EditImage;
@@ -124,10 +86,6 @@ int main(int argc, char** argv)
         std::printf("%d message boxes during the loads\n", dialogs.boxes);
 
     app.removeEventFilter(&painter);
-    MainForm = nullptr;
-    delete form;
-    velko::SetDialogSeam(nullptr);
-    std::filesystem::current_path(std::filesystem::temp_directory_path());
-    std::filesystem::remove_all(dir);
+    bench::closeWindow(form);
     return failures || dialogs.boxes ? 1 : 0;
 }

@@ -2,7 +2,7 @@
 // sheets of a PDF file, at the resolution the print dialog is given by default. The window is
 // shown, as when a user prints.
 #include "bench_time.h"
-#include "dialogs.h"
+#include "bench_window.h"
 #include "mainform.h"
 #include "program_entry.h"
 
@@ -12,28 +12,23 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 namespace {
 
 // The print dialog answered as "Print to File (PDF)" with everything else left as it comes.
-class PdfDialogs : public velko::DialogSeam {
+class PdfDialogs : public bench::AnsweringDialogs {
 public:
-    void messageBox(const velko::MessageRequest& r) override { last = r.text; }
-    QString openFileName(const velko::FileRequest&) override { return {}; }
-    QString saveFileName(const velko::FileRequest&) override { return {}; }
     bool printDialog(QPrinter& printer) override
     {
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(file);
+        printer.setOutputFileName(pdf);
         resolution = printer.resolution();
         width = printer.width();
         height = printer.height();
         return true;
     }
-    void openDocument(const QString&) override {}
-    QString file, last;
+    QString pdf;
     int resolution = 0, width = 0, height = 0;
 };
 
@@ -41,27 +36,15 @@ public:
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "velko-print-bench";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir / "config");
-    std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
-    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-    std::filesystem::current_path(dir);
-    std::ofstream(dir / "ETM.vfa") << "<td>Act01</td>\r\n";
-    std::ofstream(dir / "Vie32.vfd") << "";
+    bench::offscreenByDefault();
+    const bench::RunFolder dir("velko-print-bench");
+    dir.writeSideFiles();
 
     velko::VelkoApplication app(argc, argv);
-    velko::OpenComCall = [](const char* name) { return name; };
+    bench::noPort();
     PdfDialogs dialogs;
-    dialogs.file = QString::fromStdString((dir / "pages.pdf").string());
-    velko::SetDialogSeam(&dialogs);
-    auto* form = new TMainForm();
-    MainForm = form;
-    form->show();
-    QCoreApplication::processEvents();
+    dialogs.pdf = dir.file("pages.pdf");
+    TMainForm* const form = bench::showWindow();
     SettingsLoaded = 1;
 
     constexpr int Runs = 7;
@@ -84,10 +67,6 @@ int main(int argc, char** argv)
     std::printf("  PDF file %.1f KiB; every run reported done: %s\n", static_cast<double>(bytes) / 1024.0,
                 allDone ? "yes" : "no");
 
-    velko::SetDialogSeam(nullptr);
-    delete form;
-    MainForm = nullptr;
-    std::filesystem::current_path(std::filesystem::temp_directory_path());
-    std::filesystem::remove_all(dir);
+    bench::closeWindow(form);
     return allDone ? 0 : 1;
 }

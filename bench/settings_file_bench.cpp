@@ -2,7 +2,7 @@
 // (fold, lines, code page, the whole-file write) and the open (read, ArrangeSet, the pages
 // loaded by ShowEEPROMSet, the identification fields, the customer page). Prints medians.
 #include "bench_time.h"
-#include "dialogs.h"
+#include "bench_window.h"
 #include "mainform.h"
 #include "program_entry.h"
 #include "settings_image.h"
@@ -12,46 +12,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 using bench::median;
 using bench::nowMs;
 
-namespace {
-
-class AnsweringDialogs : public velko::DialogSeam {
-public:
-    void messageBox(const velko::MessageRequest& r) override { last = r.text; }
-    bool ask(const velko::MessageRequest&) override { return true; }
-    QString openFileName(const velko::FileRequest&) override { return file; }
-    QString saveFileName(const velko::FileRequest&) override { return file; }
-    bool printDialog(QPrinter&) override { return false; }
-    void openDocument(const QString&) override {}
-    QString file, last;
-};
-
-} // namespace
-
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    bench::offscreenByDefault();
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / "velko-settings-file-bench";
-    fs::remove_all(dir);
-    fs::create_directories(dir / "config");
-    fs::permissions(dir, fs::perms::owner_all);
-    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-    fs::current_path(dir);
-    std::ofstream(dir / "ETM.vfa") << "<td>Act01</td>\r\n";
-    std::ofstream(dir / "Vie32.vfd") << "";
+    const bench::RunFolder dir("velko-settings-file-bench");
+    dir.writeSideFiles();
 
     velko::VelkoApplication app(argc, argv);
-    AnsweringDialogs dialogs;
-    dialogs.file = QString::fromStdString((dir / "bench.Q37").string());
-    velko::SetDialogSeam(&dialogs);
+    bench::AnsweringDialogs dialogs;
+    dialogs.file = dir.file("bench.Q37");
     auto* form = new TMainForm();
     MainForm = form;
 
@@ -87,10 +62,6 @@ int main(int argc, char** argv)
     if (failures)
         std::printf("%d runs did not end with their completion box\n", failures);
 
-    MainForm = nullptr;
-    delete form;
-    velko::SetDialogSeam(nullptr);
-    fs::current_path(fs::temp_directory_path());
-    fs::remove_all(dir);
+    bench::closeWindow(form);
     return failures ? 1 : 0;
 }

@@ -3,6 +3,7 @@
 #include "fenlo_host.h"
 #include "platform/line_settings.h"
 #include "platform/serial.h"
+#include "pty_pair.h"
 #include "state.h"
 
 #include <gtest/gtest.h>
@@ -20,43 +21,7 @@
 
 namespace {
 
-class Pty {
-public:
-    Pty()
-    {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0)
-            slave_ = ptsname(master_);
-    }
-    ~Pty()
-    {
-        if (master_ >= 0)
-            close(master_);
-    }
-    int master() const { return master_; }
-    const std::string& slave() const { return slave_; }
-
-    // Reads from the master until `count` bytes came or a second passed.
-    std::vector<unsigned char> readMaster(std::size_t count) const
-    {
-        std::vector<unsigned char> got;
-        while (got.size() < count) {
-            pollfd p{master_, POLLIN, 0};
-            if (poll(&p, 1, 1000) <= 0)
-                break;
-            unsigned char buf[256];
-            const ssize_t n = read(master_, buf, sizeof buf);
-            if (n <= 0)
-                break;
-            got.insert(got.end(), buf, buf + n);
-        }
-        return got;
-    }
-
-private:
-    int master_ = -1;
-    std::string slave_;
-};
+using Pty = testsupport::PtyPair;
 
 void quietBox(const char*, const char*, unsigned) {}
 

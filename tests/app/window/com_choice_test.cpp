@@ -1,6 +1,7 @@
 // Choosing the COM port from the menu, with the real device link on pseudo-terminals; a port
 // that does not exist is a COMn link to nothing.
 #include "form_fixture.h"
+#include "pty_pair.h"
 #include "registry_store.h"
 
 #include <QAction>
@@ -17,40 +18,21 @@
 
 namespace {
 
-class Pty {
+class Pty : public testsupport::PtyPair {
 public:
-    Pty()
-    {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0)
-            slave_ = ptsname(master_);
-    }
-    ~Pty()
-    {
-        if (master_ >= 0)
-            close(master_);
-    }
-    Pty(const Pty&) = delete;
-    Pty& operator=(const Pty&) = delete;
-    const std::string& slave() const { return slave_; }
-
     // Whether a byte sent by the link arrives here.
     bool hears(unsigned char byte) const
     {
-        pollfd p{master_, POLLIN, 0};
+        pollfd p{master(), POLLIN, 0};
         unsigned char got[64];
-        while (poll(&p, 1, 0) > 0 && read(master_, got, sizeof got) > 0) {
+        while (poll(&p, 1, 0) > 0 && read(master(), got, sizeof got) > 0) {
         }
         if (!TxFenlo(&byte, 1))
             return false;
         if (poll(&p, 1, 1000) <= 0)
             return false;
-        return read(master_, got, sizeof got) >= 1 && got[0] == byte;
+        return read(master(), got, sizeof got) >= 1 && got[0] == byte;
     }
-
-private:
-    int master_ = -1;
-    std::string slave_;
 };
 
 class ComChoiceFixture : public FormFixture {

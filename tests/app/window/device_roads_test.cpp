@@ -3,7 +3,7 @@
 #include "identification.h"
 #include "loader_unit.h"
 #include "mainform.h"
-#include "recording_dialogs.h"
+#include "road_boxes.h"
 #include "settings_image.h"
 #include "standalone_process.h"
 #include "test_support.h"
@@ -18,21 +18,11 @@
 #include <functional>
 #include <memory>
 
+using namespace roadtest;
 using namespace unitsim;
 using velko::BoxIcon;
 
 namespace {
-
-using Box = std::tuple<std::string, std::string, BoxIcon>;
-
-const Box ReadDone{"讀取設定完成!!", "讀取", BoxIcon::Information};
-const Box ReadFailed{"讀取設定錯誤,請再試一次!!", "讀取錯誤", BoxIcon::Error};
-const Box WriteDone{"寫入設定成功!!", "寫入", BoxIcon::Information};
-const Box WriteFailed{"寫入設定失敗!!", "寫入", BoxIcon::Error};
-const Box WrongModel{"機種錯誤,確認您的機型!!", "機種錯誤", BoxIcon::Error};
-const Box ConnectFailed{"連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;若通信埠錯誤,需於設定後重新啟動程式!",
-                        "連線失敗", BoxIcon::Error};
-const Box NotLoaded{"請先開啟或讀取設定!", "錯誤", BoxIcon::Error};
 
 // Segments with a byte pattern of their own, so that a copy shows where it came from.
 void fillSegments(LoaderUnit& unit, Byte seed)
@@ -58,40 +48,14 @@ velko::SegmentImage unitImage(const LoaderUnit& unit)
     return image;
 }
 
-class DeviceRoadTest : public ::testing::Test {
+class DeviceRoadTest : public RoadWindowTest {
 protected:
+    DeviceRoadTest() : RoadWindowTest("velko-device") {}
+
     void SetUp() override
     {
-        velko::ClearSettingsState();
-        SettingsLoaded = 0;
-        ComPortName.clear();
-        setenv("XDG_CONFIG_HOME", (dir.path() / "config").c_str(), 1);
-        testsupport::WriteFile(dir.path() / "ETM.vfa", "<td>Act01</td>");
-        testsupport::WriteFile(dir.path() / "Vie32.vfd", "");
-        velko::OpenComCall = &::OpenCom;
+        RoadWindowTest::SetUp();
         world.line.attach(&unit);
-    }
-
-    void TearDown() override
-    {
-        form.reset();
-        MainForm = nullptr;
-        ExitCom();
-    }
-
-    TMainForm& makeForm()
-    {
-        form = std::make_unique<TMainForm>();
-        MainForm = form.get();
-        return *form;
-    }
-
-    std::vector<Box> boxes() const
-    {
-        std::vector<Box> out;
-        for (const auto& b : dialogs.boxes)
-            out.emplace_back(b.text.toStdString(), b.caption.toStdString(), b.icon);
-        return out;
     }
 
     void read(TMainForm& f) { f.ReadSetBtnMouseUp(f.ReadSetBtn, Qt::LeftButton, {}, 5, 5); }
@@ -104,11 +68,8 @@ protected:
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the hourglass is gone";
     }
 
-    testsupport::ScopedWorkDir dir{"velko-device"};
-    RecordingDialogs dialogs;
     World world;
     LoaderUnit unit = LoaderUnit::transmitter();
-    std::unique_ptr<TMainForm> form;
 };
 
 struct ReadCase {

@@ -7,7 +7,7 @@
 #include "identification.h"
 #include "loader_unit.h"
 #include "mainform.h"
-#include "recording_dialogs.h"
+#include "road_boxes.h"
 #include "settings_image.h"
 #include "standalone_process.h"
 #include "test_support.h"
@@ -25,26 +25,13 @@
 #include <optional>
 #include <stdexcept>
 
+using namespace roadtest;
 using namespace unitsim;
-using velko::BoxIcon;
 using velko::SegmentARow;
 using velko::SegmentBRow;
 using velko::SegmentImage;
 
 namespace {
-
-using Box = std::tuple<std::string, std::string, BoxIcon>;
-
-const Box ReadDone{"讀取設定完成!!", "讀取", BoxIcon::Information};
-const Box ReadFailed{"讀取設定錯誤,請再試一次!!", "讀取錯誤", BoxIcon::Error};
-const Box WriteDone{"寫入設定成功!!", "寫入", BoxIcon::Information};
-const Box WriteFailed{"寫入設定失敗!!", "寫入", BoxIcon::Error};
-const Box WrongModel{"機種錯誤,確認您的機型!!", "機種錯誤", BoxIcon::Error};
-const Box ConnectFailed{"連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;若通信埠錯誤,需於設定後重新啟動程式!",
-                        "連線失敗", BoxIcon::Error};
-const Box NotLoaded{"請先開啟或讀取設定!", "錯誤", BoxIcon::Error};
-
-using Boxes = std::vector<Box>;
 
 // What a segment of the unit holds after the write.
 enum class Held {
@@ -223,40 +210,9 @@ std::vector<FaultCase> Cases()
     return out;
 }
 
-class RoadFixture : public ::testing::Test {
+class RoadFixture : public RoadWindowTest {
 protected:
-    void SetUp() override
-    {
-        velko::ClearSettingsState();
-        SettingsLoaded = 0;
-        ComPortName.clear();
-        setenv("XDG_CONFIG_HOME", (dir.path() / "config").c_str(), 1);
-        testsupport::WriteFile(dir.path() / "ETM.vfa", "<td>Act01</td>");
-        testsupport::WriteFile(dir.path() / "Vie32.vfd", "");
-        velko::OpenComCall = &::OpenCom;
-    }
-
-    void TearDown() override
-    {
-        form.reset();
-        MainForm = nullptr;
-        ExitCom();
-    }
-
-    TMainForm& makeForm()
-    {
-        form = std::make_unique<TMainForm>();
-        MainForm = form.get();
-        return *form;
-    }
-
-    Boxes boxes() const
-    {
-        Boxes out;
-        for (const auto& b : dialogs.boxes)
-            out.emplace_back(b.text.toStdString(), b.caption.toStdString(), b.icon);
-        return out;
-    }
+    RoadFixture() : RoadWindowTest("velko-faults") {}
 
     // As after opening a file of this image: the fields show its identification.
     void loadAsOpened(TMainForm& f, const SegmentImage& image)
@@ -276,9 +232,6 @@ protected:
 
     void expectIdle(TMainForm& f) { EXPECT_TRUE(isIdle(f)) << "tool bar back and no hourglass"; }
 
-    testsupport::ScopedWorkDir dir{"velko-faults"};
-    RecordingDialogs dialogs;
-    std::unique_ptr<TMainForm> form;
 };
 
 struct WriteOutcome {
