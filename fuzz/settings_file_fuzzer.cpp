@@ -35,7 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
     // As the open reads a file.
-    const std::string text = SettingsFileText(SplitLines(Cp950ToUtf8(bytes)));
+    const std::string utf8 = Cp950ToUtf8(bytes);
+    const std::string text = SettingsFileText(utf8);
+    if (utf8.find('\0') == std::string::npos)
+        check(text == JoinLines(SplitLines(utf8)));
     SegmentImage image{};
     image[0].fill(0x5A);
     const SegmentImage before = image;

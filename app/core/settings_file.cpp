@@ -165,19 +165,27 @@ std::optional<int> FieldOutsideCp950(const CustomerRecord& customer)
     return std::nullopt;
 }
 
-std::string SettingsFileText(const std::vector<std::string>& lines)
+std::string SettingsFileText(std::string_view text)
 {
-    std::string text;
-    for (const std::string& line : lines) {
-        const std::size_t nul = line.find('\0');
-        if (nul == 0)
+    std::string out;
+    out.reserve(text.size() + 2);
+    std::size_t lineStart = 0; // where the line being copied starts in `out`
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\0')
             break;
-        text.append(line, 0, nul);
-        text += "\r\n";
-        if (nul != std::string::npos)
-            break;
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            out += "\r\n";
+            lineStart = out.size();
+            continue;
+        }
+        out += c;
     }
-    return text;
+    if (out.size() != lineStart)
+        out += "\r\n";
+    return out;
 }
 
 std::optional<std::string> ArrangeSet(std::string_view text, SegmentImage& image)

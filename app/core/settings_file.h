@@ -58,9 +58,10 @@ std::vector<std::string> SettingsFileLines(const SegmentImage& image, const Cust
 // form, or one that would come back as another), if any.
 std::optional<int> FieldOutsideCp950(const CustomerRecord& customer);
 
-// The text an open works on: the file's lines up to the first NUL character, each followed
-// by CR LF.
-std::string SettingsFileText(const std::vector<std::string>& lines);
+// The text an open works on: the lines of a file's text (ended by CR LF, a lone CR or a lone
+// LF) up to the first NUL character, each followed by CR LF. Made in one pass, without a list
+// of the lines, so a file of many short lines takes no more than twice its size.
+std::string SettingsFileText(std::string_view text);
 
 // When `text` starts with an "INFOB" line, eight lines of sixteen hexadecimal byte pairs,
 // an "INFOA" line and eight more, fills row 0 of `image` from the first block and row 1

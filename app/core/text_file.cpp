@@ -127,17 +127,22 @@ std::string JoinLines(const std::vector<std::string>& lines)
     return text;
 }
 
-std::vector<std::string> ReadTextLines(const std::filesystem::path& file)
+std::string ReadTextFile(const std::filesystem::path& file)
 {
+    // A pipe would wait for a writer and a device may never end.
     std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec))
+        throw FileError("Cannot open file " + std::filesystem::absolute(file).string());
     std::ifstream in(file, std::ios::binary);
-    if (!in || std::filesystem::is_directory(file, ec))
+    if (!in)
         throw FileError("Cannot open file " + std::filesystem::absolute(file).string());
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad())
         throw FileError("Cannot open file " + std::filesystem::absolute(file).string());
-    return SplitLines(Cp950ToUtf8(bytes));
+    return Cp950ToUtf8(bytes);
 }
+
+std::vector<std::string> ReadTextLines(const std::filesystem::path& file) { return SplitLines(ReadTextFile(file)); }
 
 void WriteTextLines(const std::filesystem::path& file, const std::vector<std::string>& lines)
 {

@@ -28,7 +28,10 @@ std::vector<std::string> SplitLines(std::string_view text);
 // Every line followed by CR LF, the last one included.
 std::string JoinLines(const std::vector<std::string>& lines);
 
-// The whole file as its lines (UTF-8). Throws FileError "Cannot open file <path>".
+// The whole file as UTF-8 text. Only a plain file is read: a folder, a pipe or a device
+// throws FileError "Cannot open file <path>", as does a file that cannot be read.
+std::string ReadTextFile(const std::filesystem::path& file);
+// The whole file as its lines (UTF-8). Throws as ReadTextFile.
 std::vector<std::string> ReadTextLines(const std::filesystem::path& file);
 // Writes the lines with CR LF after each, replacing the file. Throws FileError
 // "Cannot create file <path>".

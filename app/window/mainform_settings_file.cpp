@@ -151,7 +151,7 @@ void TMainForm::OpenSettingsFile()
     };
     std::optional<std::string> arranged;
     try {
-        arranged = ArrangeSet(SettingsFileText(ReadTextLines(QFile::encodeName(name).toStdString())), ReadImage);
+        arranged = ArrangeSet(SettingsFileText(ReadTextFile(QFile::encodeName(name).toStdString())), ReadImage);
     } catch (const FileError& e) {
         giveUp();
         ShowException(QString::fromStdString(e.what()));

@@ -105,10 +105,16 @@ TEST(SettingsFileSave, FieldsThatCp950CannotHoldAreNamed)
 
 TEST(SettingsFileOpen, TextEndsAtTheFirstNulAndEveryLineGetsCrLf)
 {
-    EXPECT_EQ(SettingsFileText({"a", "b"}), "a\r\nb\r\n");
-    EXPECT_EQ(SettingsFileText({"a", "b\0c"s, "d"}), "a\r\nb\r\n");
-    EXPECT_EQ(SettingsFileText({"a", "\0b"s, "c"}), "a\r\n");
-    EXPECT_EQ(SettingsFileText({}), "");
+    EXPECT_EQ(SettingsFileText("a\r\nb"), "a\r\nb\r\n");
+    EXPECT_EQ(SettingsFileText("a\rb\nc\r\n"), "a\r\nb\r\nc\r\n");
+    EXPECT_EQ(SettingsFileText("a\r\n\r\n\n\r"), "a\r\n\r\n\r\n\r\n");
+    EXPECT_EQ(SettingsFileText("a\nb\0c\nd"s), "a\r\nb\r\n");
+    EXPECT_EQ(SettingsFileText("a\n\0b\nc"s), "a\r\n");
+    EXPECT_EQ(SettingsFileText("\0a"s), "");
+    EXPECT_EQ(SettingsFileText(""), "");
+    // Each line of the text as the lines of the file are joined.
+    for (const char* text : {"x\r\r\ny\n", "\n", "\r\n\r", "INFOB\r\n00\rq"})
+        EXPECT_EQ(SettingsFileText(text), JoinLines(SplitLines(text))) << text;
 }
 
 struct ArrangeCase {

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -641,17 +642,92 @@ INSTANTIATE_TEST_SUITE_P(
                                       }()}),
     [](const auto& p) { return std::string(p.param.name); });
 
-TEST_F(SettingsFileTest, FileThatCannotBeReadIsReportedAndChangesNothing)
+// A file of many megabytes of line breaks is refused within a few times its size in memory.
+// Run in a child process whose address space is limited (not under ASan, which reserves
+// terabytes of it).
+TEST_F(SettingsFileTest, HugeFileIsRefusedWithinBoundedMemory)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "address space limits do not work under ASan";
+#else
+    TMainForm& f = makeForm();
+    const fs::path big = file("big.Q37");
+    testsupport::WriteFile(big, std::string(32u << 20, '\n'));
+    dialogs.fileAnswer = QString::fromStdString(big.string());
+    const int code = inChild([&] {
+        long pages = 0;
+        std::FILE* statm = std::fopen("/proc/self/statm", "r");
+        if (!statm || std::fscanf(statm, "%ld", &pages) != 1)
+            return 5;
+        std::fclose(statm);
+        const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (512u << 20);
+        const rlimit as{limit, limit};
+        setrlimit(RLIMIT_AS, &as);
+        open(f);
+        return boxes() == std::vector<Box>{notSettings(big)} ? 0 : 2;
+    });
+    EXPECT_EQ(code, 0) << "2: other boxes, -1: ran out of memory";
+#endif
+}
+
+// A file that cannot be read as a file is reported by name and changes nothing; none of them
+// may hang the open. Run in a child process, which may take another user's rights and is
+// stopped by an alarm if it hangs.
+struct UnreadableCase {
+    const char* name;
+    std::function<fs::path(const fs::path& dir)> make; // in the child; gives the file to open
+};
+
+void PrintTo(const UnreadableCase& c, std::ostream* os) { *os << c.name; }
+
+class UnreadableOpen : public SettingsFileTest, public ::testing::WithParamInterface<UnreadableCase> {};
+
+TEST_P(UnreadableOpen, IsReportedAndChangesNothing)
 {
     TMainForm& f = makeForm();
     velko::EditImage = patternImage();
     SettingsLoaded = 1;
-    dialogs.fileAnswer = QString::fromStdString(file("missing.Q37").string());
-    open(f);
-    EXPECT_EQ(boxes(), std::vector<Box>{frameworkError("Cannot open file " + file("missing.Q37").string())});
-    EXPECT_EQ(velko::EditImage, patternImage());
-    EXPECT_EQ(SettingsLoaded, 1);
-    expectIdle(f);
+    fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec
+                                    | fs::perms::others_read | fs::perms::others_exec);
+    const int code = inChild([&] {
+        alarm(10);
+        const fs::path target = GetParam().make(dir.path());
+        dialogs.fileAnswer = QString::fromStdString(target.string());
+        open(f);
+        if (boxes() != std::vector<Box>{frameworkError("Cannot open file " + target.string())})
+            return 2;
+        if (velko::EditImage != patternImage() || SettingsLoaded != 1)
+            return 3;
+        expectIdle(f);
+        return ::testing::Test::HasFailure() ? 4 : 0;
+    });
+    EXPECT_EQ(code, 0) << "2: other boxes, 3: state changed, 4: tool bar or timer left off, -1: crash or hang";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Opens, UnreadableOpen,
+    ::testing::Values(UnreadableCase{"Missing", [](const fs::path& d) { return d / "missing.Q37"; }},
+                      UnreadableCase{"Folder",
+                                     [](const fs::path& d) {
+                                         fs::create_directory(d / "folder.Q37");
+                                         return d / "folder.Q37";
+                                     }},
+                      UnreadableCase{"NoReadPermission",
+                                     [](const fs::path& d) {
+                                         testsupport::WriteFile(d / "secret.Q37", "INFOB\r\n");
+                                         fs::permissions(d / "secret.Q37", fs::perms::owner_write);
+                                         // Root would read it anyway.
+                                         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+                                             _exit(5);
+                                         return d / "secret.Q37";
+                                     }},
+                      UnreadableCase{"NamedPipe",
+                                     [](const fs::path& d) {
+                                         // Nobody ever writes into it.
+                                         mkfifo((d / "pipe.Q37").c_str(), 0600);
+                                         return d / "pipe.Q37";
+                                     }},
+                      UnreadableCase{"EndlessDevice", [](const fs::path&) { return fs::path("/dev/zero"); }}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace
