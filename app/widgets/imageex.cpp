@@ -1,5 +1,6 @@
 #include "imageex.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QMouseEvent>
 
@@ -48,14 +49,27 @@ bool TImageEx::fire(const MouseEvent& handler, QMouseEvent* event)
     return true;
 }
 
+bool TImageEx::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show && watched->isWidgetType()
+        && static_cast<QWidget*>(watched)->windowType() == Qt::Popup)
+        popupShown_ = true;
+    return false;
+}
+
 void TImageEx::mousePressEvent(QMouseEvent* event)
 {
     pressing_ = true;
     leaveHeld_ = false;
+    popupShown_ = false;
+    qApp->installEventFilter(this);
     const bool handled = fire(OnMouseDown, event);
+    qApp->removeEventFilter(this);
     pressing_ = false;
-    // Closed now: a pointer that is elsewhere has left.
-    if (std::exchange(leaveHeld_, false) && !rect().contains(mapFromGlobal(QCursor::pos())))
+    // Closed now: a pointer that is elsewhere has left, whether or not a leave came while
+    // the pop-up was up (under X none comes when it is closed by a click elsewhere).
+    const bool mayHaveLeft = std::exchange(leaveHeld_, false) || std::exchange(popupShown_, false);
+    if (mayHaveLeft && !rect().contains(mapFromGlobal(QCursor::pos())))
         FMouseLeave();
     if (!handled)
         QLabel::mousePressEvent(event);

@@ -33,7 +33,11 @@ private:
     void FMouseLeave();
     bool fire(const MouseEvent& handler, QMouseEvent* event);
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
     // While the press handler runs (the pop-up menu it opens runs inside it), a leave waits.
     bool pressing_ = false;
     bool leaveHeld_ = false;
+    // A pop-up opened by the press handler; some window systems send no leave after it.
+    bool popupShown_ = false;
 };

@@ -286,6 +286,51 @@ TEST_P(PressedPictureTest, StaysWhileTheRealMenuIsOpen)
     MainForm = nullptr;
 }
 
+// Swallows every leave the button gets, as X does while a pop-up holds the pointer and
+// after it is closed by a click elsewhere.
+class NoLeave : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Leave; }
+};
+
+// A menu closed with the pointer elsewhere: the button must not stay lit, even when no
+// leave reaches it.
+TEST_P(PressedPictureTest, MenuClosedWithThePointerElsewhereLeavesTheButton)
+{
+    const PressedCase& c = GetParam();
+    RealMenuForm f;
+    MainForm = &f;
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    TImageEx* button = f.*c.button;
+    QMenu* menu = f.*c.menu;
+    const QPoint middle = button->rect().center();
+    QCursor::setPos(button->mapToGlobal(middle));
+    QTest::mouseMove(button, middle);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(pictureState(button), c.enter);
+
+    NoLeave noLeave;
+    button->installEventFilter(&noLeave);
+    bool menuWasOpen = false;
+    QTimer probe;
+    probe.setInterval(20);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (QApplication::activePopupWidget() != menu)
+            return;
+        menuWasOpen = true;
+        QCursor::setPos(f.mapToGlobal(QPoint(500, 300)));
+        menu->close();
+    });
+    probe.start();
+    QTest::mousePress(button, Qt::LeftButton, {}, middle);
+    probe.stop();
+    EXPECT_TRUE(menuWasOpen);
+    EXPECT_EQ(pictureState(button), c.leave);
+    button->removeEventFilter(&noLeave);
+    MainForm = nullptr;
+}
+
 INSTANTIATE_TEST_SUITE_P(Buttons, PressedPictureTest,
                          ::testing::Values(PressedCase{"PrintBtn", &Ui::TMainForm::PrintBtn, &TMainForm::PrintMenu, 7,
                                                        8, 9},
