@@ -158,7 +158,7 @@ public:
     void EWRelayTableDrawCell(QObject* Sender, int ACol, int ARow, const QRect& Rect, QPainter& Canvas);
     void SNRelayTableDrawCell(QObject* Sender, int ACol, int ARow, const QRect& Rect, QPainter& Canvas);
 
-    // Special page (mainform_special.cpp). Key handlers see a typed character before the edit
+    // Special page (mainform_limits.cpp). Key handlers see a typed character before the edit
     // takes it, Enter as '\r' and Backspace as '\b'; setting Key to a null character drops it.
     // Text pasted, dropped or set by the program does not pass them.
     void LowBattFuncChange(QObject* Sender);

@@ -4,7 +4,7 @@
 #include "dialogs.h"
 #include "mainform_controls.h"
 #include "settings_image.h"
-#include "special_rules.h"
+#include "limit_rules.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>

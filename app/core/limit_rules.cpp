@@ -1,4 +1,4 @@
-#include "special_rules.h"
+#include "limit_rules.h"
 
 #include "conversion.h"
 

@@ -1,5 +1,5 @@
 #include "conversion.h"
-#include "special_rules.h"
+#include "limit_rules.h"
 
 #include <gtest/gtest.h>
 
