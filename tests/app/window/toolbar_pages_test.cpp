@@ -243,24 +243,43 @@ struct PressedCase {
 
 void PrintTo(const PressedCase& c, std::ostream* os) { *os << c.name; }
 
-class PressedPictureTest : public FormFixture, public ::testing::WithParamInterface<PressedCase> {};
+// The window shown with its real menus, the pointer resting on the case's button.
+class PressedPictureTest : public FormFixture, public ::testing::WithParamInterface<PressedCase> {
+protected:
+    void SetUp() override
+    {
+        FormFixture::SetUp();
+        real = std::make_unique<RealMenuForm>();
+        MainForm = real.get();
+        button = real.get()->*GetParam().button;
+        menu = real.get()->*GetParam().menu;
+        middle = button->rect().center();
+        real->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(real.get()));
+        QTest::mouseMove(real.get(), QPoint(500, 300));
+        QCursor::setPos(button->mapToGlobal(middle));
+        QTest::mouseMove(button, middle);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(pictureState(button), GetParam().enter);
+    }
+    void TearDown() override
+    {
+        MainForm = nullptr;
+        real.reset();
+        FormFixture::TearDown();
+    }
+
+    std::unique_ptr<RealMenuForm> real;
+    TImageEx* button = nullptr;
+    QMenu* menu = nullptr;
+    QPoint middle;
+};
 
 // The pop-up's opening takes the pointer from the button: the pressed picture stays all the
 // same until the menu closes.
 TEST_P(PressedPictureTest, StaysWhileTheRealMenuIsOpen)
 {
     const PressedCase& c = GetParam();
-    RealMenuForm f;
-    MainForm = &f;
-    f.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    TImageEx* button = f.*c.button;
-    QMenu* menu = f.*c.menu;
-    const QPoint middle = button->rect().center();
-    QTest::mouseMove(&f, QPoint(500, 300));
-    QTest::mouseMove(button, middle);
-    QCoreApplication::processEvents();
-    ASSERT_EQ(pictureState(button), c.enter);
 
     bool menuWasOpen = false;
     std::vector<int> whileOpen;
@@ -281,9 +300,8 @@ TEST_P(PressedPictureTest, StaysWhileTheRealMenuIsOpen)
     EXPECT_TRUE(menuWasOpen);
     EXPECT_EQ(whileOpen, std::vector<int>(3, c.press));
     EXPECT_EQ(pictureState(button), c.enter) << "released over the button";
-    QTest::mouseMove(&f, QPoint(500, 300));
+    QTest::mouseMove(real.get(), QPoint(500, 300));
     EXPECT_EQ(pictureState(button), c.leave);
-    MainForm = nullptr;
 }
 
 // Swallows every leave the button gets, as X does while a pop-up holds the pointer and
@@ -298,17 +316,6 @@ public:
 TEST_P(PressedPictureTest, MenuClosedWithThePointerElsewhereLeavesTheButton)
 {
     const PressedCase& c = GetParam();
-    RealMenuForm f;
-    MainForm = &f;
-    f.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    TImageEx* button = f.*c.button;
-    QMenu* menu = f.*c.menu;
-    const QPoint middle = button->rect().center();
-    QCursor::setPos(button->mapToGlobal(middle));
-    QTest::mouseMove(button, middle);
-    QCoreApplication::processEvents();
-    ASSERT_EQ(pictureState(button), c.enter);
 
     NoLeave noLeave;
     button->installEventFilter(&noLeave);
@@ -319,7 +326,7 @@ TEST_P(PressedPictureTest, MenuClosedWithThePointerElsewhereLeavesTheButton)
         if (QApplication::activePopupWidget() != menu)
             return;
         menuWasOpen = true;
-        QCursor::setPos(f.mapToGlobal(QPoint(500, 300)));
+        QCursor::setPos(real->mapToGlobal(QPoint(500, 300)));
         menu->close();
     });
     probe.start();
@@ -328,7 +335,6 @@ TEST_P(PressedPictureTest, MenuClosedWithThePointerElsewhereLeavesTheButton)
     EXPECT_TRUE(menuWasOpen);
     EXPECT_EQ(pictureState(button), c.leave);
     button->removeEventFilter(&noLeave);
-    MainForm = nullptr;
 }
 
 INSTANTIATE_TEST_SUITE_P(Buttons, PressedPictureTest,
