@@ -355,8 +355,8 @@ TEST(ProgramEntry, ALockFileThatCannotBeWrittenStillKeepsASecondCopyOut)
 }
 
 // The program started as a user starts it, in a run folder of its own with its side files,
-// with the given environment on top of this one's. It is ended once its window is up (a first
-// start writes the store) or after 20 s.
+// with the given environment on top of this one's and `stored` as its store (none when empty).
+// It is ended once its window is up (the start writes the store) or after 20 s.
 struct ProgramRun {
     bool windowUp = false;
     bool endedAlone = false;
@@ -364,7 +364,8 @@ struct ProgramRun {
     std::string errors;
 };
 
-ProgramRun RunProgramIn(const std::filesystem::path& run, const std::map<QString, std::filesystem::path>& env)
+ProgramRun RunProgramIn(const std::filesystem::path& run, const std::map<QString, std::filesystem::path>& env,
+                        const std::string& stored = {})
 {
     testsupport::WriteFile(run / "ETM.vfa", "Act01\r\n");
     testsupport::WriteFile(run / "Vie32.vfd", "");
@@ -373,6 +374,9 @@ ProgramRun RunProgramIn(const std::filesystem::path& run, const std::map<QString
     std::filesystem::remove_all(config);
     std::filesystem::create_directories(config / "VELKO-Q37" / "ports");
     std::filesystem::create_symlink(run / "no-port", config / "VELKO-Q37" / "ports" / "COM1");
+    const std::filesystem::path store = config / "VELKO-Q37" / "registry";
+    if (!stored.empty())
+        testsupport::WriteFile(store, stored);
     QProcess program;
     QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
     e.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(config.string()));
@@ -389,7 +393,8 @@ ProgramRun RunProgramIn(const std::filesystem::path& run, const std::map<QString
             result.endedAlone = true;
             break;
         }
-        if (testsupport::ReadFile(config / "VELKO-Q37" / "registry").find("\"COM\"") != std::string::npos) {
+        const std::string now = testsupport::ReadFile(store);
+        if (now != stored && now.find("\"COM\"") != std::string::npos) {
             result.windowUp = true;
             break;
         }
@@ -461,6 +466,28 @@ TEST(ProgramEntry, WithNoPlaceForTheLockTheStartGoesOnAndSaysSo)
         << alone.errors;
     EXPECT_NE(alone.errors.find((run.path() / "plain" / "run" / velko::InstanceLockName).string()), std::string::npos)
         << alone.errors;
+}
+
+// Bounds no screen shows, or whose sums leave the int range (a sanitizer build stops at the
+// overflow): the program comes up on the window's own bounds, writes them back, and the port
+// the user chose stays.
+TEST(ProgramEntry, StoredBoundsItCannotUseCostNeitherTheStartNorThePort)
+{
+    for (const char* bounds : {"\"Left\"=dword:-5000\n\"Top\"=dword:50\n\"Height\"=dword:548\n\"Width\"=dword:792\n",
+                               "\"Left\"=dword:100\n\"Top\"=dword:2147483647\n\"Height\"=dword:0\n\"Width\"=dword:792\n"}) {
+        SCOPED_TRACE(bounds);
+        testsupport::ScopedWorkDir run;
+        const ProgramRun started = RunProgramIn(run.path(), {{QStringLiteral("XDG_RUNTIME_DIR"), run.path()}},
+                                                std::string(bounds) + "\"COM\"=\"COM3\"\n");
+        EXPECT_TRUE(started.windowUp) << started.errors;
+        velko::RegistryStore store(run.path() / "config" / "VELKO-Q37" / "registry");
+        ASSERT_TRUE(store.OpenKey(false));
+        EXPECT_EQ(store.ReadInteger("Left"), 319);
+        EXPECT_EQ(store.ReadInteger("Top"), 198);
+        EXPECT_EQ(store.ReadInteger("Height"), 548);
+        EXPECT_EQ(store.ReadInteger("Width"), 792);
+        EXPECT_EQ(store.ReadString("COM"), "COM3");
+    }
 }
 
 // A pipe in the lock file's place (planted in a shared folder, say) would keep the open waiting
