@@ -204,6 +204,24 @@ INSTANTIATE_TEST_SUITE_P(
                       BoundsCase{"LeftIntMinWidthIntMax", -2147483647 - 1, 50, 548, 2147483647, true, 319, 198}),
     [](const auto& p) { return std::string(p.param.name); });
 
+// The mended bounds cannot be written back (a folder holds the name the store is written
+// under): that is said, and the start goes on with the stored port.
+TEST_F(FormFixture, MendedBoundsThatCannotBeWrittenBackAreShownAndTheStartGoesOn)
+{
+    const std::string stored = "\"Left\"=dword:-5000\n\"Top\"=dword:50\n\"Height\"=dword:548\n"
+                               "\"Width\"=dword:792\n\"COM\"=\"COM3\"\n";
+    std::filesystem::create_directories(registryFile().string() + ".new/inside");
+    testsupport::WriteFile(registryFile(), stored);
+    ProbeForm& f = makeForm();
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(dialogs.boxes[0].text.startsWith("Failed to set data")) << dialogs.boxes[0].text.toStdString();
+    EXPECT_EQ(f.x(), 319);
+    EXPECT_TRUE(f.NCOM[3]->isChecked());
+    EXPECT_EQ(openedPorts, std::vector<std::string>{"COM3"});
+    EXPECT_EQ(f.DutyCounter->text(), "10") << "the rest of the start ran";
+    EXPECT_EQ(testsupport::ReadFile(registryFile()), stored);
+}
+
 TEST_F(FormFixture, FourIntegersWithoutComCloseWithAnEmptyCom)
 {
     std::filesystem::create_directories(registryFile().parent_path());
