@@ -1,9 +1,12 @@
 #include "registry_store.h"
 
+#include "text_file.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include <fcntl.h>
@@ -17,6 +20,8 @@
 namespace velko {
 
 namespace {
+
+constexpr std::size_t MaximumKeySize = 1 << 20; // five short values; far more is no key of ours
 
 std::string quote(const std::string& s)
 {
@@ -102,7 +107,12 @@ bool RegistryStore::OpenKey(bool canCreate)
             return false;
         }
     }
-    if (!load()) {
+    bool loaded = false;
+    try {
+        loaded = load();
+    } catch (...) { // whatever stops the read, the key counts as unreadable
+    }
+    if (!loaded) {
         values_.clear();
         unreadable_ = true;
         return false;
@@ -115,21 +125,23 @@ bool RegistryStore::load()
     values_.clear();
     std::string bytes;
     {
-        const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+        // Only a plain file: a pipe in its place would wait for a writer for ever.
+        const int fd = OpenPlainFile(file_, O_RDONLY);
         if (fd < 0)
             return false;
+        const std::unique_ptr<const int, void (*)(const int*)> closer(&fd, [](const int* f) { ::close(*f); });
         char buffer[4096];
         ssize_t n;
         while ((n = ::read(fd, buffer, sizeof buffer)) != 0) {
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                ::close(fd);
                 return false;
             }
+            if (bytes.size() + static_cast<std::size_t>(n) > MaximumKeySize)
+                return false; // not a key this program wrote
             bytes.append(buffer, static_cast<std::size_t>(n));
         }
-        ::close(fd);
     }
     std::istringstream in(bytes);
     std::string line;
@@ -169,6 +181,8 @@ void RegistryStore::save() const
     }
     // Written beside the key and renamed over it, so a crash never leaves half a file.
     const auto temp = file_.string() + ".new";
+    std::error_code ec;
+    std::filesystem::remove(temp, ec); // a leftover, or a pipe that would keep the write waiting
     {
         std::ofstream f(temp, std::ios::trunc);
         f << out.str();
@@ -176,7 +190,6 @@ void RegistryStore::save() const
         if (!f)
             throw RegistryError("Failed to set data for the key " + file_.string());
     }
-    std::error_code ec;
     std::filesystem::rename(temp, file_, ec);
     if (ec) {
         std::filesystem::remove(temp, ec);

@@ -6,6 +6,10 @@
 #include <iconv.h>
 #include <iterator>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace velko {
 
 namespace {
@@ -154,6 +158,34 @@ void WriteTextLines(const std::filesystem::path& file, const std::vector<std::st
     out.close();
     if (!out)
         throw FileError("Cannot create file " + std::filesystem::absolute(file).string());
+}
+
+int OpenPlainFile(const std::filesystem::path& file, int flags, bool folderToo)
+{
+    const auto fitting = [folderToo](mode_t mode) { return S_ISREG(mode) || (folderToo && S_ISDIR(mode)); };
+    // Looked at first so that a device is not even opened (opening a port can raise its lines);
+    // looked at again on the descriptor, since the name may have changed meanwhile.
+    struct stat st{};
+    const int looked = (flags & O_NOFOLLOW) ? ::lstat(file.c_str(), &st) : ::stat(file.c_str(), &st);
+    if (looked == 0 && !fitting(st.st_mode)) {
+        errno = S_ISLNK(st.st_mode) ? ELOOP : EINVAL;
+        return -1;
+    }
+    int fd;
+    do
+        fd = ::open(file.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &st) != 0 || !fitting(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status != -1)
+        ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+    return fd;
 }
 
 } // namespace velko

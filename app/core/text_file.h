@@ -37,4 +37,10 @@ std::vector<std::string> ReadTextLines(const std::filesystem::path& file);
 // "Cannot create file <path>".
 void WriteTextLines(const std::filesystem::path& file, const std::vector<std::string>& lines);
 
+// Opens `file` with open(2)'s `flags` (O_CREAT makes it 0600) without ever waiting on it, and
+// keeps the descriptor only for a plain file, or also a folder when `folderToo`: a pipe, a
+// device or a socket is closed again (errno EINVAL). The descriptor blocks again as usual.
+// -1 with errno set when there is no descriptor.
+int OpenPlainFile(const std::filesystem::path& file, int flags, bool folderToo = false);
+
 } // namespace velko

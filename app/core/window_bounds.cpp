@@ -21,6 +21,8 @@ bool UsableExtent(int stored, int designed, int largestScreen)
     return stored >= designed && stored <= limit;
 }
 
+bool UsablePlace(int stored) { return stored >= -PlaceLimit - 1 && stored <= PlaceLimit; }
+
 Bounds LargestScreen(const std::vector<Bounds>& screens)
 {
     Bounds largest;
@@ -39,6 +41,22 @@ bool ShowsOnAScreen(const Bounds& window, const std::vector<Bounds>& screens)
         return overlap(window.left, window.width, s.left, s.width) >= MinimumVisible
                && overlap(window.top, window.height, s.top, s.height) >= MinimumVisible;
     });
+}
+
+Bounds UsableBounds(const Bounds& stored, const Bounds& designed, const std::vector<Bounds>& screens)
+{
+    const Bounds largest = LargestScreen(screens);
+    Bounds usable = designed;
+    if (UsableExtent(stored.width, designed.width, largest.width))
+        usable.width = stored.width;
+    if (UsableExtent(stored.height, designed.height, largest.height))
+        usable.height = stored.height;
+    if (UsablePlace(stored.left) && UsablePlace(stored.top)
+        && ShowsOnAScreen({stored.left, stored.top, usable.width, usable.height}, screens)) {
+        usable.left = stored.left;
+        usable.top = stored.top;
+    }
+    return usable;
 }
 
 } // namespace velko

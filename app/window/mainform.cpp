@@ -137,7 +137,7 @@ TMainForm::~TMainForm()
         MainForm = nullptr;
 }
 
-void TMainForm::ApplyStoredBounds()
+bool TMainForm::ApplyStoredBounds()
 {
     const velko::RegistryStore& store = *SettingsRegistry;
     std::vector<velko::Bounds> screens;
@@ -146,32 +146,40 @@ void TMainForm::ApplyStoredBounds()
         screens.push_back({r.x(), r.y(), r.width(), r.height()});
     }
     const velko::Bounds largest = velko::LargestScreen(screens);
-    const QPoint designedPlace = pos();
+    const velko::Bounds designed{x(), y(), DesignedWidth, DesignedHeight};
     const auto onScreen = [&] { return velko::ShowsOnAScreen({x(), y(), width(), height()}, screens); };
 
-    // Each value takes effect as soon as it is read; the window keeps a fixed size. A size the
-    // window is not made for, or a place off every screen, counts as no value: a window that
-    // cannot be seen would keep every later start out through the single-instance lock.
+    // Each value takes effect as soon as it is read, if the window can take it: its range is
+    // checked first, as a place near the integer limits overflows the window's geometry. The
+    // window keeps a fixed size.
+    velko::Bounds stored;
     try {
-        const int left = store.ReadInteger("Left");
-        move(left, y());
-        const int top = store.ReadInteger("Top");
-        move(x(), top);
-        const int height = store.ReadInteger("Height");
-        if (!velko::UsableExtent(height, DesignedHeight, largest.height))
-            throw velko::RegistryError("Invalid value for 'Height'");
-        setFixedHeight(height);
-        const int width = store.ReadInteger("Width");
-        if (!velko::UsableExtent(width, DesignedWidth, largest.width))
-            throw velko::RegistryError("Invalid value for 'Width'");
-        setFixedWidth(width);
-        if (!onScreen())
-            throw velko::RegistryError("Invalid value for 'Left'");
+        stored.left = store.ReadInteger("Left");
+        if (velko::UsablePlace(stored.left))
+            move(stored.left, y());
+        stored.top = store.ReadInteger("Top");
+        if (velko::UsablePlace(stored.top))
+            move(x(), stored.top);
+        stored.height = store.ReadInteger("Height");
+        if (velko::UsableExtent(stored.height, DesignedHeight, largest.height))
+            setFixedHeight(stored.height);
+        stored.width = store.ReadInteger("Width");
+        if (velko::UsableExtent(stored.width, DesignedWidth, largest.width))
+            setFixedWidth(stored.width);
     } catch (const velko::RegistryError&) {
         if (!onScreen())
-            move(designedPlace);
+            move(designed.left, designed.top);
         throw;
     }
+
+    // A size the window is not made for, or a place off every screen, gives way to the window's
+    // own: a window that cannot be seen would keep every later start out through the
+    // single-instance lock. The port is a value apart and stays as stored.
+    const velko::Bounds usable = velko::UsableBounds(stored, designed, screens);
+    if (usable.left != x() || usable.top != y())
+        move(usable.left, usable.top);
+    return usable.left != stored.left || usable.top != stored.top || usable.width != stored.width
+           || usable.height != stored.height;
 }
 
 void TMainForm::WriteStoredBounds()
@@ -194,13 +202,24 @@ void TMainForm::FormCreate(QObject*)
             QStringLiteral("Cannot open file %1").arg(QString::fromStdString(SettingsRegistry->File().string())));
     }
 
+    bool boundsMended = false;
     try {
-        ApplyStoredBounds();
+        boundsMended = ApplyStoredBounds();
         ComPortName = QString::fromStdString(SettingsRegistry->ReadString("COM"));
     } catch (const velko::RegistryError&) {
         ComPortName = QStringLiteral("COM1");
         WriteStoredBounds();
         SettingsRegistry->WriteString("COM", ComPortName.toStdString());
+        boundsMended = false;
+    }
+    if (boundsMended) {
+        // The next start then finds bounds it can use. A store that takes no writes is said so,
+        // but costs neither the port nor the rest of the start; the close tries again.
+        try {
+            WriteStoredBounds();
+        } catch (const velko::RegistryError&) {
+            velko::ShowCurrentException();
+        }
     }
 
     for (int i = 1; i <= 10; ++i)

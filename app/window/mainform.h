@@ -260,7 +260,8 @@ private:
     void BindSpecialPage();
     void ShowPage(int page);
     void OpenMenuUnder(TImageEx* button, QMenu* menu);
-    void ApplyStoredBounds();
+    // True when a stored bound was unusable and the window's own was taken instead.
+    bool ApplyStoredBounds();
     void WriteStoredBounds();
     // Printing and the COM port choice: the menu items, and the print run itself.
     void BindMenus();

@@ -9,6 +9,7 @@
 
 #include <QFont>
 
+#include <iostream>
 #include <memory>
 
 #ifdef VELKO_HAVE_RESOURCES
@@ -49,19 +50,21 @@ void InstallDeviceLinkHooks()
 
 int RunProgram(int argc, char** argv)
 {
-    const std::filesystem::path lockFile = InstanceLockFile(InstanceLockName);
-    const InstanceLock lock = TakeInstanceLock(lockFile);
+    const std::vector<LockPlace> lockPlaces = InstanceLockPlaces(InstanceLockName);
+    const InstanceLock lock = TakeInstanceLock(lockPlaces);
     if (lock == InstanceLock::HeldElsewhere)
         return 0;
+    if (lock == InstanceLock::Unavailable) {
+        // The port is still claimed for one program only, so running unguarded loses no unit.
+        std::cerr << "velko-q37: no lock file could be made or opened";
+        for (const LockPlace& place : lockPlaces)
+            std::cerr << " (" << place.file.string() << ")";
+        std::cerr << "; starting without the guard against a second copy\n";
+    }
 
     std::unique_ptr<VelkoApplication> ownApp;
     if (!QCoreApplication::instance())
         ownApp = std::make_unique<VelkoApplication>(argc, argv);
-    if (lock == InstanceLock::Unavailable) {
-        // Without the lock a second copy could run beside this one on the same port.
-        ShowException(QStringLiteral("Cannot create file %1").arg(QString::fromStdString(lockFile.string())));
-        return 0;
-    }
 
     try {
         MainForm = new TMainForm();

@@ -1,7 +1,10 @@
 #include "registry_store.h"
+#include "pipe_watch.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <ostream>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -96,5 +99,52 @@ TEST(RegistryStore, AFolderInPlaceOfTheFileIsUnreadableAndKept)
     EXPECT_TRUE(std::filesystem::is_directory(file / "inside"));
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "registry.new"));
 }
+
+struct NotAKeyCase {
+    const char* name;
+    void (*prepare)(const std::filesystem::path& file);
+};
+
+void PrintTo(const NotAKeyCase& c, std::ostream* os) { *os << c.name; }
+
+class NotAKeyTest : public ::testing::TestWithParam<NotAKeyCase> {};
+
+// Whatever is in the key file's place, the open neither waits nor reads without end: it is
+// unreadable, and nothing is written over it.
+TEST_P(NotAKeyTest, IsUnreadableAndKept)
+{
+    ScopedWorkDir dir;
+    const auto file = dir.path() / "registry";
+    GetParam().prepare(file);
+    struct stat before{};
+    ASSERT_EQ(::lstat(file.c_str(), &before), 0);
+    velko::RegistryStore store(file);
+    bool opened = true;
+    EXPECT_FALSE(testsupport::WaitedOnPipe(file, [&] { opened = store.OpenKey(true); })) << "waited on the pipe";
+    EXPECT_FALSE(opened);
+    EXPECT_TRUE(store.Unreadable());
+    EXPECT_FALSE(store.ValueExists("Left"));
+    EXPECT_NO_THROW(store.WriteInteger("Left", 319));
+    struct stat after{};
+    ASSERT_EQ(::lstat(file.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_size, before.st_size);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, NotAKeyTest,
+    ::testing::Values(NotAKeyCase{"Pipe", [](const std::filesystem::path& f) { ::mkfifo(f.c_str(), 0600); }},
+                      NotAKeyCase{"LinkToADevice",
+                                  [](const std::filesystem::path& f) { std::filesystem::create_symlink("/dev/null", f); }},
+                      NotAKeyCase{"LinkToAFileThatFailsToRead",
+                                  [](const std::filesystem::path& f) {
+                                      std::filesystem::create_symlink("/proc/self/mem", f);
+                                  }},
+                      NotAKeyCase{"FarTooLarge",
+                                  [](const std::filesystem::path& f) {
+                                      testsupport::WriteFile(f, "\"Left\"=dword:1\n" + std::string(2 << 20, ' '));
+                                  }}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace

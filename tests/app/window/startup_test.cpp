@@ -1,4 +1,5 @@
 #include "form_fixture.h"
+#include "pipe_watch.h"
 #include "program_entry.h"
 #include "registry_store.h"
 #include "single_instance.h"
@@ -11,7 +12,10 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <chrono>
+#include <map>
 #include <ostream>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -143,7 +147,7 @@ TEST_F(FormFixture, StoredBoundsAreAppliedAndWrittenBackAtClose)
 struct BoundsCase {
     const char* name;
     int left, top, height, width;
-    bool fallBack;         // the store's values are taken as missing
+    bool fallBack;         // the window's own size (and, off every screen, place) is taken
     int placedLeft, placedTop; // where the window stands after the start
 };
 
@@ -152,7 +156,7 @@ void PrintTo(const BoundsCase& c, std::ostream* os) { *os << c.name; }
 class StoredBoundsTest : public FormFixture, public ::testing::WithParamInterface<BoundsCase> {};
 
 // Sizes the window is not made for, or a place off every screen, would give a window the user
-// cannot see or use: they take the fall-back of a missing value.
+// cannot see or use: the window's own are taken and written back, and the stored port is kept.
 TEST_P(StoredBoundsTest, UnusableBoundsTakeTheFallBack)
 {
     const BoundsCase& c = GetParam();
@@ -167,7 +171,9 @@ TEST_P(StoredBoundsTest, UnusableBoundsTakeTheFallBack)
     EXPECT_EQ(f.y(), c.placedTop);
     EXPECT_EQ(f.height(), c.fallBack ? 548 : c.height);
     EXPECT_EQ(f.width(), c.fallBack ? 792 : c.width);
-    EXPECT_EQ(ComPortName, c.fallBack ? "COM1" : "COM4");
+    EXPECT_EQ(ComPortName, "COM4");
+    EXPECT_TRUE(f.NCOM[4]->isChecked());
+    EXPECT_EQ(openedPorts, std::vector<std::string>{"COM4"});
     EXPECT_TRUE(dialogs.boxes.empty());
 
     velko::RegistryStore store(registryFile());
@@ -176,6 +182,7 @@ TEST_P(StoredBoundsTest, UnusableBoundsTakeTheFallBack)
     EXPECT_EQ(store.ReadInteger("Top"), c.fallBack ? c.placedTop : c.top);
     EXPECT_EQ(store.ReadInteger("Height"), c.fallBack ? 548 : c.height);
     EXPECT_EQ(store.ReadInteger("Width"), c.fallBack ? 792 : c.width);
+    EXPECT_EQ(store.ReadString("COM"), "COM4");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -190,8 +197,30 @@ INSTANTIATE_TEST_SUITE_P(
                       BoundsCase{"WidthAboveEveryScreen", 100, 50, 548, 100000, true, 100, 50},
                       BoundsCase{"RightOfEveryScreen", 5000, 50, 548, 792, true, 319, 198},
                       BoundsCase{"AboveEveryScreen", 100, -3000, 548, 792, true, 319, 198},
-                      BoundsCase{"OffScreenAndTooSmall", -2147483647, 50, 0, 792, true, 319, 198}),
+                      BoundsCase{"OffScreenAndTooSmall", -2147483647, 50, 0, 792, true, 319, 198},
+                      BoundsCase{"LeftFarOff", -5000, 50, 548, 792, true, 319, 198},
+                      // Added up, these leave the int range: refused before any sum is made.
+                      BoundsCase{"TopIntMaxHeightZero", 100, 2147483647, 0, 792, true, 319, 198},
+                      BoundsCase{"LeftIntMinWidthIntMax", -2147483647 - 1, 50, 548, 2147483647, true, 319, 198}),
     [](const auto& p) { return std::string(p.param.name); });
+
+// The mended bounds cannot be written back (a folder holds the name the store is written
+// under): that is said, and the start goes on with the stored port.
+TEST_F(FormFixture, MendedBoundsThatCannotBeWrittenBackAreShownAndTheStartGoesOn)
+{
+    const std::string stored = "\"Left\"=dword:-5000\n\"Top\"=dword:50\n\"Height\"=dword:548\n"
+                               "\"Width\"=dword:792\n\"COM\"=\"COM3\"\n";
+    std::filesystem::create_directories(registryFile().string() + ".new/inside");
+    testsupport::WriteFile(registryFile(), stored);
+    ProbeForm& f = makeForm();
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_TRUE(dialogs.boxes[0].text.startsWith("Failed to set data")) << dialogs.boxes[0].text.toStdString();
+    EXPECT_EQ(f.x(), 319);
+    EXPECT_TRUE(f.NCOM[3]->isChecked());
+    EXPECT_EQ(openedPorts, std::vector<std::string>{"COM3"});
+    EXPECT_EQ(f.DutyCounter->text(), "10") << "the rest of the start ran";
+    EXPECT_EQ(testsupport::ReadFile(registryFile()), stored);
+}
 
 TEST_F(FormFixture, FourIntegersWithoutComCloseWithAnEmptyCom)
 {
@@ -216,9 +245,18 @@ TEST_F(FormFixture, AStoreThatCannotBeWrittenIsShownAndTheStartGoesOn)
     EXPECT_FALSE(f.isVisible());
 }
 
+enum class InItsPlace {
+    UnreadableFile, // no read permission
+    Folder,         // which no user can read as a file
+    Pipe,           // an open would wait for a writer for ever
+    Device,         // a link to one: it is never read
+    ReadError,      // a link to a file whose read fails (EIO)
+    HugeFile,       // far more than any key this program writes
+};
+
 struct UnreadableStoreCase {
     const char* name;
-    bool folder; // a folder where the file should be, which no user can read as a file
+    InItsPlace kind;
 };
 
 void PrintTo(const UnreadableStoreCase& c, std::ostream* os) { *os << c.name; }
@@ -229,38 +267,77 @@ TEST_P(UnreadableStoreTest, IsShownByNameAndLeftAsItIsAtClose)
 {
     const std::string stored = "\"Left\"=dword:100\n\"Top\"=dword:50\n\"Height\"=dword:548\n"
                                "\"Width\"=dword:792\n\"COM\"=\"COM4\"\n";
+    const std::string huge = stored + std::string(3 << 20, '\n');
+    const InItsPlace kind = GetParam().kind;
     std::filesystem::create_directories(registryFile().parent_path());
-    if (GetParam().folder) {
+    switch (kind) {
+    case InItsPlace::Folder:
         std::filesystem::create_directory(registryFile());
-    } else {
+        break;
+    case InItsPlace::UnreadableFile:
         testsupport::WriteFile(registryFile(), stored);
         ::chmod(registryFile().c_str(), 0);
         if (::access(registryFile().c_str(), R_OK) == 0)
             GTEST_SKIP() << "this user reads any file";
+        break;
+    case InItsPlace::Pipe:
+        ASSERT_EQ(::mkfifo(registryFile().c_str(), 0600), 0);
+        break;
+    case InItsPlace::Device:
+        std::filesystem::create_symlink("/dev/null", registryFile());
+        break;
+    case InItsPlace::ReadError: // memory at address 0 is never mapped
+        std::filesystem::create_symlink("/proc/self/mem", registryFile());
+        break;
+    case InItsPlace::HugeFile:
+        testsupport::WriteFile(registryFile(), huge);
+        break;
     }
-    ProbeForm& f = makeForm();
+    ProbeForm* f = nullptr;
+    EXPECT_FALSE(testsupport::WaitedOnPipe(registryFile(), [&] { f = &makeForm(); })) << "the start waited on the pipe";
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].text.toStdString(), "Cannot open file " + registryFile().string());
     EXPECT_EQ(dialogs.boxes[0].icon, velko::BoxIcon::Error);
     EXPECT_EQ(openedPorts.size(), 1u) << "the start goes on";
-    f.close();
+    f->close();
     EXPECT_EQ(dialogs.boxes.size(), 1u) << "closing says nothing more";
-    if (GetParam().folder) {
-        EXPECT_TRUE(std::filesystem::is_directory(registryFile()));
-    } else {
+    struct stat st{};
+    ASSERT_EQ(::lstat(registryFile().c_str(), &st), 0);
+    switch (kind) {
+    case InItsPlace::Folder:
+        EXPECT_TRUE(S_ISDIR(st.st_mode));
+        break;
+    case InItsPlace::UnreadableFile:
         ::chmod(registryFile().c_str(), 0600);
         EXPECT_EQ(testsupport::ReadFile(registryFile()), stored);
+        break;
+    case InItsPlace::Pipe:
+        EXPECT_TRUE(S_ISFIFO(st.st_mode));
+        break;
+    case InItsPlace::Device:
+    case InItsPlace::ReadError:
+        EXPECT_TRUE(S_ISLNK(st.st_mode));
+        break;
+    case InItsPlace::HugeFile:
+        EXPECT_EQ(testsupport::ReadFile(registryFile()) == huge, true);
+        break;
     }
+    EXPECT_FALSE(std::filesystem::exists(registryFile().string() + ".new"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, UnreadableStoreTest,
-                         ::testing::Values(UnreadableStoreCase{"NoReadPermission", false},
-                                           UnreadableStoreCase{"FolderInItsPlace", true}),
+                         ::testing::Values(UnreadableStoreCase{"NoReadPermission", InItsPlace::UnreadableFile},
+                                           UnreadableStoreCase{"FolderInItsPlace", InItsPlace::Folder},
+                                           UnreadableStoreCase{"PipeInItsPlace", InItsPlace::Pipe},
+                                           UnreadableStoreCase{"DeviceInItsPlace", InItsPlace::Device},
+                                           UnreadableStoreCase{"ReadError", InItsPlace::ReadError},
+                                           UnreadableStoreCase{"HugeFile", InItsPlace::HugeFile}),
                          [](const auto& p) { return std::string(p.param.name); });
 
 TEST(ProgramEntry, ASecondInstanceEndsAtOnceWithZero)
 {
-    ASSERT_EQ(velko::TakeInstanceLock(velko::InstanceLockFile(velko::InstanceLockName)), velko::InstanceLock::Acquired);
+    ASSERT_EQ(velko::TakeInstanceLock(velko::InstanceLockPlaces(velko::InstanceLockName)),
+              velko::InstanceLock::Acquired);
     testsupport::ScopedWorkDir empty; // without the lock it would stop at the missing "ETM.vfa"
     QProcess second;
     second.start(QStringLiteral(VELKO_PROGRAM), {});
@@ -295,24 +372,156 @@ TEST(ProgramEntry, ALockFileThatCannotBeWrittenStillKeepsASecondCopyOut)
     EXPECT_EQ(second.exitCode(), 0);
 }
 
-TEST(ProgramEntry, ALockFileThatCanBeNeitherMadeNorOpenedIsShownAndNothingRuns)
+// The program started as a user starts it, in a run folder of its own with its side files,
+// with the given environment on top of this one's and `stored` as its store (none when empty).
+// It is ended once its window is up or after 20 s: up when the store holds `ready`, or (without
+// one) when the first start's writes have reached the last value, "COM".
+struct ProgramRun {
+    bool windowUp = false;
+    bool endedAlone = false;
+    int exitCode = -1;
+    std::string errors;
+};
+
+ProgramRun RunProgramIn(const std::filesystem::path& run, const std::map<QString, std::filesystem::path>& env,
+                        const std::string& stored = {}, const std::string& ready = {})
+{
+    testsupport::WriteFile(run / "ETM.vfa", "Act01\r\n");
+    testsupport::WriteFile(run / "Vie32.vfd", "");
+    const std::filesystem::path config = run / "config";
+    // The first start opens "COM1": here a port that is not there, not the machine's.
+    std::filesystem::remove_all(config);
+    std::filesystem::create_directories(config / "VELKO-Q37" / "ports");
+    std::filesystem::create_symlink(run / "no-port", config / "VELKO-Q37" / "ports" / "COM1");
+    const std::filesystem::path store = config / "VELKO-Q37" / "registry";
+    if (!stored.empty())
+        testsupport::WriteFile(store, stored);
+    QProcess program;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(config.string()));
+    e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (const auto& [name, value] : env)
+        e.insert(name, QString::fromStdString(value.string()));
+    program.setProcessEnvironment(e);
+    program.setWorkingDirectory(QString::fromStdString(run.string()));
+    program.start(QStringLiteral(VELKO_PROGRAM), {});
+    ProgramRun result;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (program.waitForFinished(50)) {
+            result.endedAlone = true;
+            break;
+        }
+        const std::string now = testsupport::ReadFile(store);
+        if (ready.empty() ? now.find("\"COM\"") != std::string::npos : now == ready) {
+            result.windowUp = true;
+            break;
+        }
+    }
+    if (!result.endedAlone) {
+        program.kill();
+        program.waitForFinished();
+    } else {
+        result.exitCode = program.exitCode();
+    }
+    result.errors = program.readAllStandardError().toStdString();
+    return result;
+}
+
+std::string OwnLockName() { return std::string(velko::InstanceLockName) + "-" + std::to_string(::geteuid()); }
+
+// Holds the lock on `file` as another copy would, for the life of the object.
+class OtherCopy {
+public:
+    explicit OtherCopy(const std::filesystem::path& file) : fd_(::open(file.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600))
+    {
+        held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    }
+    ~OtherCopy()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    OtherCopy(const OtherCopy&) = delete;
+    OtherCopy& operator=(const OtherCopy&) = delete;
+    bool held() const { return held_; }
+
+private:
+    int fd_;
+    bool held_ = false;
+};
+
+// A runtime folder the user cannot use (after su it is another user's; here a path under a plain
+// file, which refuses every user): the lock is this user's own file in the temporary folder.
+TEST(ProgramEntry, AnUnusableRuntimeFolderPutsTheLockInTheTemporaryFolder)
 {
     testsupport::ScopedWorkDir run;
-    testsupport::WriteFile("ETM.vfa", "Act01\r\n");
-    testsupport::WriteFile("Vie32.vfd", "");
-    const std::string runtime = (run.path() / "gone").string();
-    const char* before = std::getenv("XDG_RUNTIME_DIR");
-    const std::string saved = before ? before : "";
-    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    RecordingDialogs dialogs;
-    char name[] = "velko-q37";
-    char* argv[] = {name, nullptr};
-    EXPECT_EQ(velko::RunProgram(1, argv), 0);
-    setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
-    ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text.toStdString(), "Cannot create file " + runtime + "/VELKO-Q37.exe");
-    EXPECT_EQ(dialogs.boxes[0].icon, velko::BoxIcon::Error);
-    EXPECT_EQ(MainForm, nullptr);
+    testsupport::WriteFile(run.path() / "plain", "");
+    const std::filesystem::path temp = run.path() / "temp";
+    std::filesystem::create_directory(temp);
+    {
+        const OtherCopy first(temp / OwnLockName());
+        ASSERT_TRUE(first.held());
+        const ProgramRun second = RunProgramIn(run.path(), {{QStringLiteral("XDG_RUNTIME_DIR"), run.path() / "plain" / "run"},
+                                                            {QStringLiteral("TMPDIR"), temp}});
+        EXPECT_TRUE(second.endedAlone) << "the second copy ran beside the first";
+        EXPECT_EQ(second.exitCode, 0);
+        EXPECT_FALSE(second.windowUp);
+    }
+    const ProgramRun alone = RunProgramIn(run.path(), {{QStringLiteral("XDG_RUNTIME_DIR"), run.path() / "plain" / "run"},
+                                                       {QStringLiteral("TMPDIR"), temp}});
+    EXPECT_TRUE(alone.windowUp) << alone.errors;
+    EXPECT_EQ(alone.errors.find("guard"), std::string::npos) << alone.errors;
+}
+
+TEST(ProgramEntry, WithNoPlaceForTheLockTheStartGoesOnAndSaysSo)
+{
+    testsupport::ScopedWorkDir run;
+    testsupport::WriteFile(run.path() / "plain", "");
+    const ProgramRun alone = RunProgramIn(run.path(), {{QStringLiteral("XDG_RUNTIME_DIR"), run.path() / "plain" / "run"},
+                                                       {QStringLiteral("TMPDIR"), run.path() / "plain" / "temp"}});
+    EXPECT_TRUE(alone.windowUp) << alone.errors;
+    EXPECT_NE(alone.errors.find("starting without the guard against a second copy"), std::string::npos)
+        << alone.errors;
+    EXPECT_NE(alone.errors.find((run.path() / "plain" / "run" / velko::InstanceLockName).string()), std::string::npos)
+        << alone.errors;
+}
+
+// Bounds no screen shows, or whose sums leave the int range (a sanitizer build stops at the
+// overflow): the program comes up on the window's own bounds, writes them back, and the port
+// the user chose stays.
+TEST(ProgramEntry, StoredBoundsItCannotUseCostNeitherTheStartNorThePort)
+{
+    for (const char* bounds : {"\"Left\"=dword:-5000\n\"Top\"=dword:50\n\"Height\"=dword:548\n\"Width\"=dword:792\n",
+                               "\"Left\"=dword:100\n\"Top\"=dword:2147483647\n\"Height\"=dword:0\n\"Width\"=dword:792\n"}) {
+        SCOPED_TRACE(bounds);
+        testsupport::ScopedWorkDir run;
+        const std::string mended =
+            "\"COM\"=\"COM3\"\n\"Height\"=dword:548\n\"Left\"=dword:319\n\"Top\"=dword:198\n\"Width\"=dword:792\n";
+        const ProgramRun started = RunProgramIn(run.path(), {{QStringLiteral("XDG_RUNTIME_DIR"), run.path()}},
+                                                std::string(bounds) + "\"COM\"=\"COM3\"\n", mended);
+        EXPECT_TRUE(started.windowUp) << "not up with the mended store: " << started.errors;
+        EXPECT_EQ(testsupport::ReadFile(run.path() / "config" / "VELKO-Q37" / "registry"), mended);
+    }
+}
+
+// A pipe in the lock file's place (planted in a shared folder, say) would keep the open waiting
+// for a writer: it is passed over like any place that cannot hold the lock.
+TEST(ProgramEntry, APipeInPlaceOfTheLockFileNeitherHangsTheStartNorGuardsIt)
+{
+    testsupport::ScopedWorkDir run;
+    const std::filesystem::path runtime = run.path() / "runtime", temp = run.path() / "temp";
+    std::filesystem::create_directory(runtime);
+    std::filesystem::create_directory(temp);
+    ASSERT_EQ(::mkfifo((runtime / velko::InstanceLockName).c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((temp / OwnLockName()).c_str(), 0600), 0);
+    const ProgramRun alone =
+        RunProgramIn(run.path(), {{QStringLiteral("XDG_RUNTIME_DIR"), runtime}, {QStringLiteral("TMPDIR"), temp}});
+    EXPECT_TRUE(alone.windowUp) << "no window within 20 s: " << alone.errors;
+    EXPECT_NE(alone.errors.find("starting without the guard"), std::string::npos) << alone.errors;
+    struct stat st{};
+    ASSERT_EQ(::lstat((runtime / velko::InstanceLockName).c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "left as it is";
 }
 
 struct MissingFileCase {
