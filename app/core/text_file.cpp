@@ -107,16 +107,16 @@ constexpr UserArea UserAreas[] = {
     {0x81, 0x8D, 0xEEB8},
 };
 
-// Codes that the system's table reads as the character of another code, each with a form of
-// its own: the Hangzhou numerals that the first two are, else the character and a variation
-// selector, which shows as the character alone.
+// Codes that the system's table reads as the character of another code. Each is that character
+// and a variation selector, which shows nothing: the text looks as it does on the users'
+// machines and still says which code it came from. The character alone is the other code.
 struct Duplicate {
     unsigned char lead, trail;
     const char* text; // UTF-8
 };
 constexpr Duplicate Duplicates[] = {
-    {0xA2, 0xCC, "\u3038"}, // 十 is 0xA451
-    {0xA2, 0xCE, "\u303A"}, // 卅 is 0xA4CA
+    {0xA2, 0xCC, "\u5341\uFE00"}, // 十, else 0xA451
+    {0xA2, 0xCE, "\u5345\uFE00"}, // 卅, else 0xA4CA
     {0xF9, 0xE9, "\u255E\uFE00"}, {0xF9, 0xEA, "\u256A\uFE00"}, {0xF9, 0xEB, "\u2561\uFE00"},
     {0xF9, 0xF9, "\u2550\uFE00"}, {0xF9, 0xFA, "\u256D\uFE00"}, {0xF9, 0xFB, "\u256E\uFE00"},
     {0xF9, 0xFC, "\u2570\uFE00"}, {0xF9, 0xFD, "\u256F\uFE00"},

@@ -87,9 +87,9 @@ INSTANTIATE_TEST_SUITE_P(
         CodeCase{"ThirdAreaStart", "\x81\x40", "\uEEB8"}, CodeCase{"ThirdAreaLowTrail", "\x81\x41", "\uEEB9"},
         CodeCase{"ThirdAreaEnd", "\x8D\xFE", "\uF6B0"},
         // Codes the system's table reads as another code's character, and those codes.
-        CodeCase{"HangzhouTen", "\xA2\xCC", "\u3038"}, CodeCase{"Ten", "\xA4\x51", "\u5341"},
-        CodeCase{"HangzhouThirty", "\xA2\xCE", "\u303A"}, CodeCase{"Thirty", "\xA4\xCA", "\u5345"},
-        CodeCase{"HangzhouTwenty", "\xA2\xCD", "\u5344"},
+        CodeCase{"SecondTen", "\xA2\xCC", "\u5341\uFE00"}, CodeCase{"Ten", "\xA4\x51", "\u5341"},
+        CodeCase{"SecondThirty", "\xA2\xCE", "\u5345\uFE00"}, CodeCase{"Thirty", "\xA4\xCA", "\u5345"},
+        CodeCase{"Twenty", "\xA2\xCD", "\u5344"},
         CodeCase{"SecondDoubleLine", "\xF9\xF9", "\u2550\uFE00"}, CodeCase{"DoubleLine", "\xA2\xA4", "\u2550"},
         CodeCase{"SecondArc", "\xF9\xFD", "\u256F\uFE00"}, CodeCase{"Arc", "\xA2\xA3", "\u256F"},
         // Next to the areas, the system's table.

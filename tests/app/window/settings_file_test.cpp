@@ -13,7 +13,9 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImage>
 #include <QInputMethodEvent>
+#include <QPainter>
 #include <QTest>
 #include <QTimer>
 
@@ -802,8 +804,18 @@ TEST_F(SettingsFileTest, AFileWithUserDefinedCharactersComesBackByteForByte)
     open(f);
     EXPECT_EQ(f.ECompanyName->text(), QString::fromUtf8("大\uE000\uE001工業\uE310\uE311\uEEB7\uEEB8"));
     EXPECT_EQ(f.MCompanyAdd->toPlainText(), QString::fromUtf8("\uE0DC\n大"));
-    EXPECT_EQ(f.EContectName->text(), QString::fromUtf8("王\u3038一"));
-    EXPECT_EQ(f.MRemark->toPlainText(), QString::fromUtf8("\u303A\u2550\uFE00\u2550十"));
+    EXPECT_EQ(f.EContectName->text(), QString::fromUtf8("王十\uFE00一"));
+    EXPECT_EQ(f.MRemark->toPlainText(), QString::fromUtf8("卅\uFE00\u2550\uFE00\u2550十"));
+    // The second code of 十 looks as the first does.
+    const auto drawn = [&](const QString& text) {
+        QImage image(200, 40, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setFont(f.EContectName->font());
+        painter.drawText(4, 30, text);
+        return image;
+    };
+    EXPECT_EQ(drawn(f.EContectName->text()), drawn(QString::fromUtf8("王十一")));
     save(f);
     EXPECT_EQ(boxes(), (std::vector<Box>{Opened, Saved}));
     EXPECT_EQ(testsupport::ReadFile(file("windows.Q37")), file950);
@@ -817,13 +829,13 @@ TEST_F(SettingsFileTest, TypedUserDefinedCharactersAreSavedAsTheirCodes)
     QInputMethodEvent typed;
     typed.setCommitString(QString::fromUtf8("A\uE000"));
     QCoreApplication::sendEvent(f.ECompanyName, &typed);
-    QGuiApplication::clipboard()->setText(QString::fromUtf8("\uF6B0\u3038"));
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("\uF6B0十"));
     QTest::keySequence(f.ECompanyName, QKeySequence::Paste);
-    ASSERT_EQ(f.ECompanyName->text(), QString::fromUtf8("A\uE000\uF6B0\u3038"));
+    ASSERT_EQ(f.ECompanyName->text(), QString::fromUtf8("A\uE000\uF6B0十"));
     dialogs.fileAnswer = QString::fromStdString(file("typed.Q37").string());
     save(f);
     EXPECT_EQ(boxes(), std::vector<Box>{Saved});
-    EXPECT_NE(testsupport::ReadFile(file("typed.Q37")).find("\r\nCompany Name:A\xFA\x40\x8D\xFE\xA2\xCC\r\n"),
+    EXPECT_NE(testsupport::ReadFile(file("typed.Q37")).find("\r\nCompany Name:A\xFA\x40\x8D\xFE\xA4\x51\r\n"),
               std::string::npos);
 }
 
