@@ -14,7 +14,11 @@ namespace {
 
 class Converter {
 public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from))
+    {
+        if (!ok())
+            throw std::runtime_error(std::string("no conversion from ") + from + " to " + to);
+    }
     ~Converter()
     {
         if (ok())
@@ -68,14 +72,8 @@ std::size_t utf8Length(unsigned char lead)
 // Runs the converter over `text` into `out`, replacing each sequence it refuses by
 // `replacement` and skipping `skip(sequence, bytes left)` bytes of it.
 template <typename Skip>
-void convert(const char* to, const char* from, std::string_view text, std::string_view replacement, Skip skip,
-             std::string& out)
+void convert(Converter& conv, std::string_view text, std::string_view replacement, Skip skip, std::string& out)
 {
-    if (text.empty())
-        return;
-    Converter conv(to, from);
-    if (!conv.ok())
-        throw std::runtime_error(std::string("no conversion from ") + from + " to " + to);
     const char* in = text.data();
     std::size_t left = text.size();
     while (!conv.step(in, left, out)) {
@@ -146,6 +144,8 @@ bool decodeOwn(unsigned char lead, unsigned char trail, std::string& out)
 // code into `out`.
 std::size_t encodeOwn(std::string_view text, std::string& out)
 {
+    if (text.empty() || static_cast<unsigned char>(text[0]) < 0x80)
+        return 0;
     for (const Duplicate& d : Duplicates) {
         const std::string_view form(d.text);
         if (text.substr(0, form.size()) == form) {
@@ -185,6 +185,7 @@ std::string Cp950ToUtf8(std::string_view bytes)
                    ? 2
                    : 1;
     };
+    Converter conv("UTF-8", "CP950");
     std::string out;
     out.reserve(bytes.size() * 3 / 2);
     std::size_t run = 0; // from here on the bytes go to the system's table
@@ -197,19 +198,20 @@ std::string Cp950ToUtf8(std::string_view bytes)
         }
         std::string own;
         if (decodeOwn(lead, static_cast<unsigned char>(bytes[i + 1]), own)) {
-            convert("UTF-8", "CP950", bytes.substr(run, i - run), "\xEF\xBF\xBD", skip, out);
+            convert(conv, bytes.substr(run, i - run), "\xEF\xBF\xBD", skip, out);
             out += own;
             run = i + 2;
         }
         i += 2;
     }
-    convert("UTF-8", "CP950", bytes.substr(run), "\xEF\xBF\xBD", skip, out);
+    convert(conv, bytes.substr(run), "\xEF\xBF\xBD", skip, out);
     return out;
 }
 
 std::string Utf8ToCp950(std::string_view text)
 {
     const auto skip = [](const char* at, std::size_t) { return utf8Length(static_cast<unsigned char>(*at)); };
+    Converter conv("CP950", "UTF-8");
     std::string out;
     out.reserve(text.size());
     std::size_t run = 0; // from here on the text goes to the system's table
@@ -217,7 +219,7 @@ std::string Utf8ToCp950(std::string_view text)
     while (i < text.size()) {
         std::string own;
         if (const std::size_t n = encodeOwn(text.substr(i), own)) {
-            convert("CP950", "UTF-8", text.substr(run, i - run), "?", skip, out);
+            convert(conv, text.substr(run, i - run), "?", skip, out);
             out += own;
             i += n;
             run = i;
@@ -225,7 +227,7 @@ std::string Utf8ToCp950(std::string_view text)
         }
         i += std::min(text.size() - i, utf8Length(static_cast<unsigned char>(text[i])));
     }
-    convert("CP950", "UTF-8", text.substr(run), "?", skip, out);
+    convert(conv, text.substr(run), "?", skip, out);
     return out;
 }
 
