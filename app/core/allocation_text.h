@@ -30,6 +30,7 @@ struct AllocationInput {
 
 // The template with each relay's label at the first occurrence of its placeholder, and
 // up to 11 occurrences of every placeholder above the total relay count turned to "N/A".
+// Template, names and result are bytes: only the ASCII placeholders are looked for.
 std::string BuildAllocationText(const std::string& allocationTemplate, const AllocationInput& in);
 
 } // namespace velko

@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <fstream>
 #include <iconv.h>
-#include <iterator>
-
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,7 +14,11 @@ namespace {
 
 class Converter {
 public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from))
+    {
+        if (!ok())
+            throw std::runtime_error(std::string("no conversion from ") + from + " to " + to);
+    }
     ~Converter()
     {
         if (ok())
@@ -67,38 +69,166 @@ std::size_t utf8Length(unsigned char lead)
     return 1;
 }
 
-// Runs the converter over `text`, replacing each sequence it refuses by `replacement`
-// and skipping `skip(lead byte)` bytes of it.
+// Runs the converter over `text` into `out`, replacing each sequence it refuses by
+// `replacement` and skipping `skip(sequence, bytes left)` bytes of it.
 template <typename Skip>
-std::string convert(const char* to, const char* from, std::string_view text,
-                    std::string_view replacement, Skip skip)
+void convert(Converter& conv, std::string_view text, std::string_view replacement, Skip skip, std::string& out)
 {
-    Converter conv(to, from);
-    if (!conv.ok())
-        throw std::runtime_error(std::string("no conversion from ") + from + " to " + to);
-    std::string out;
-    out.reserve(text.size() * 3 / 2);
     const char* in = text.data();
     std::size_t left = text.size();
     while (!conv.step(in, left, out)) {
         out.append(replacement);
-        const std::size_t n = std::min(left, skip(static_cast<unsigned char>(*in)));
+        const std::size_t n = std::min(left, skip(in, left));
         in += n;
         left -= n;
     }
-    return out;
+}
+
+// Code page 950 as the users' machines have it, around the system's table: the user-defined
+// areas, which the system's table leaves out, and the few codes that it reads as the same
+// character as another code; so that a file comes back byte for byte.
+
+bool isLead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+bool isTrail(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0xA1 && b <= 0xFE); }
+
+constexpr char32_t TrailsPerLead = 157;
+constexpr char32_t LowTrails = 0x7F - 0x40; // 0x40-0x7E, before 0xA1-0xFE
+
+// Each run of lead bytes takes the private-use characters from `first` on, 157 a lead.
+struct UserArea {
+    unsigned char firstLead, lastLead;
+    char32_t first;
+};
+constexpr UserArea UserAreas[] = {
+    {0xFA, 0xFE, 0xE000},
+    {0x8E, 0xA0, 0xE311},
+    {0x81, 0x8D, 0xEEB8},
+};
+
+// Codes that the system's table reads as the character of another code. Each is that character
+// and a variation selector, which shows nothing: the text looks as it does on the users'
+// machines and still says which code it came from. The character alone is the other code.
+struct Duplicate {
+    unsigned char lead, trail;
+    const char* text; // UTF-8
+};
+constexpr Duplicate Duplicates[] = {
+    {0xA2, 0xCC, "\u5341\uFE00"}, // 十, else 0xA451
+    {0xA2, 0xCE, "\u5345\uFE00"}, // 卅, else 0xA4CA
+    {0xF9, 0xE9, "\u255E\uFE00"}, {0xF9, 0xEA, "\u256A\uFE00"}, {0xF9, 0xEB, "\u2561\uFE00"},
+    {0xF9, 0xF9, "\u2550\uFE00"}, {0xF9, 0xFA, "\u256D\uFE00"}, {0xF9, 0xFB, "\u256E\uFE00"},
+    {0xF9, 0xFC, "\u2570\uFE00"}, {0xF9, 0xFD, "\u256F\uFE00"},
+};
+
+// The character of a code that is not left to the system's table, if it is one.
+bool decodeOwn(unsigned char lead, unsigned char trail, std::string& out)
+{
+    for (const UserArea& area : UserAreas)
+        if (lead >= area.firstLead && lead <= area.lastLead) {
+            const char32_t t = trail <= 0x7E ? trail - 0x40u : trail - 0xA1u + LowTrails;
+            const char32_t c = area.first + (lead - area.firstLead) * TrailsPerLead + t;
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+            return true;
+        }
+    for (const Duplicate& d : Duplicates)
+        if (d.lead == lead && d.trail == trail) {
+            out += d.text;
+            return true;
+        }
+    return false;
+}
+
+// How many bytes at the start of `text` are a character of decodeOwn (0 when none), its
+// code into `out`.
+std::size_t encodeOwn(std::string_view text, std::string& out)
+{
+    if (text.empty() || static_cast<unsigned char>(text[0]) < 0x80)
+        return 0;
+    for (const Duplicate& d : Duplicates) {
+        const std::string_view form(d.text);
+        if (text.substr(0, form.size()) == form) {
+            out += static_cast<char>(d.lead);
+            out += static_cast<char>(d.trail);
+            return form.size();
+        }
+    }
+    // The private-use characters take three bytes.
+    const auto continues = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
+    if (text.size() < 3 || utf8Length(static_cast<unsigned char>(text[0])) != 3 || !continues(text[1])
+        || !continues(text[2]))
+        return 0;
+    const char32_t c = ((static_cast<unsigned char>(text[0]) & 0x0Fu) << 12)
+                       | ((static_cast<unsigned char>(text[1]) & 0x3Fu) << 6)
+                       | (static_cast<unsigned char>(text[2]) & 0x3Fu);
+    for (const UserArea& area : UserAreas) {
+        const char32_t count = (area.lastLead - area.firstLead + 1u) * TrailsPerLead;
+        if (c < area.first || c >= area.first + count)
+            continue;
+        const char32_t at = c - area.first;
+        const char32_t t = at % TrailsPerLead;
+        out += static_cast<char>(area.firstLead + at / TrailsPerLead);
+        out += static_cast<char>(t < LowTrails ? 0x40 + t : 0xA1 + t - LowTrails);
+        return 3;
+    }
+    return 0;
 }
 
 } // namespace
 
 std::string Cp950ToUtf8(std::string_view bytes)
 {
-    return convert("UTF-8", "CP950", bytes, "\xEF\xBF\xBD", [](unsigned char) { return std::size_t{1}; });
+    // A code that is not there takes its trail byte with it, so that no stray letter shows.
+    const auto skip = [](const char* at, std::size_t left) -> std::size_t {
+        return left >= 2 && isLead(static_cast<unsigned char>(at[0])) && isTrail(static_cast<unsigned char>(at[1]))
+                   ? 2
+                   : 1;
+    };
+    Converter conv("UTF-8", "CP950");
+    std::string out;
+    out.reserve(bytes.size() * 3 / 2);
+    std::size_t run = 0; // from here on the bytes go to the system's table
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (!isLead(lead) || i + 1 == bytes.size() || !isTrail(static_cast<unsigned char>(bytes[i + 1]))) {
+            ++i;
+            continue;
+        }
+        std::string own;
+        if (decodeOwn(lead, static_cast<unsigned char>(bytes[i + 1]), own)) {
+            convert(conv, bytes.substr(run, i - run), "\xEF\xBF\xBD", skip, out);
+            out += own;
+            run = i + 2;
+        }
+        i += 2;
+    }
+    convert(conv, bytes.substr(run), "\xEF\xBF\xBD", skip, out);
+    return out;
 }
 
 std::string Utf8ToCp950(std::string_view text)
 {
-    return convert("CP950", "UTF-8", text, "?", utf8Length);
+    const auto skip = [](const char* at, std::size_t) { return utf8Length(static_cast<unsigned char>(*at)); };
+    Converter conv("CP950", "UTF-8");
+    std::string out;
+    out.reserve(text.size());
+    std::size_t run = 0; // from here on the text goes to the system's table
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::string own;
+        if (const std::size_t n = encodeOwn(text.substr(i), own)) {
+            convert(conv, text.substr(run, i - run), "?", skip, out);
+            out += own;
+            i += n;
+            run = i;
+            continue;
+        }
+        i += std::min(text.size() - i, utf8Length(static_cast<unsigned char>(text[i])));
+    }
+    convert(conv, text.substr(run), "?", skip, out);
+    return out;
 }
 
 std::vector<std::string> SplitLines(std::string_view text)
@@ -131,26 +261,43 @@ std::string JoinLines(const std::vector<std::string>& lines)
     return text;
 }
 
-std::string ReadTextFile(const std::filesystem::path& file)
+std::string ReadFileBytes(const std::filesystem::path& file)
 {
-    // A pipe would wait for a writer and a device may never end.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec))
-        throw FileError("Cannot open file " + std::filesystem::absolute(file).string());
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw FileError("Cannot open file " + std::filesystem::absolute(file).string());
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        throw FileError("Cannot open file " + std::filesystem::absolute(file).string());
-    return Cp950ToUtf8(bytes);
+    const auto cannotOpen = [&file] { return FileError("Cannot open file " + std::filesystem::absolute(file).string()); };
+    // Only a plain file: a pipe would wait for a writer and a device may never end.
+    const int fd = OpenPlainFile(file, O_RDONLY, false);
+    if (fd < 0)
+        throw cannotOpen();
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    ::fstat(fd, &st);
+    std::string bytes;
+    if (st.st_size > 0)
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            return bytes;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            // Part of a file is no file: a failing medium or a share that went away.
+            throw cannotOpen();
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
 }
+
+std::string ReadTextFile(const std::filesystem::path& file) { return Cp950ToUtf8(ReadFileBytes(file)); }
 
 std::vector<std::string> ReadTextLines(const std::filesystem::path& file) { return SplitLines(ReadTextFile(file)); }
 
-void WriteTextLines(const std::filesystem::path& file, const std::vector<std::string>& lines)
+void WriteFileBytes(const std::filesystem::path& file, std::string_view bytes)
 {
-    const std::string bytes = Utf8ToCp950(JoinLines(lines));
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     if (!out)
         throw FileError("Cannot create file " + std::filesystem::absolute(file).string());
@@ -186,6 +333,11 @@ int OpenPlainFile(const std::filesystem::path& file, int flags, bool folderToo)
     if (status != -1)
         ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
     return fd;
+}
+
+void WriteTextLines(const std::filesystem::path& file, const std::vector<std::string>& lines)
+{
+    WriteFileBytes(file, Utf8ToCp950(JoinLines(lines)));
 }
 
 } // namespace velko

@@ -25,8 +25,8 @@
 TMainForm* MainForm = nullptr;
 QString ComPortName;
 QString CustomerText;
-QString AllocationTemplate;
-QString AllocationText;
+QByteArray AllocationTemplate;
+QByteArray AllocationText;
 char StartupDir[260] = {};
 velko::RegistryStore* SettingsRegistry = nullptr;
 unsigned char SettingsLoaded = 0;
@@ -110,7 +110,7 @@ TMainForm::TMainForm(QWidget* owner) : QWidget(owner)
     clearBit(SegA(EditImage, 19), 5);
 
     // 9: the allocation template.
-    AllocationTemplate = QString::fromStdString(velko::JoinLines(velko::ReadTextLines("ETM.vfa")));
+    AllocationTemplate = QByteArray::fromStdString(velko::JoinLines(velko::SplitLines(velko::ReadFileBytes("ETM.vfa"))));
     AllocationText = AllocationTemplate;
     Modify_Allocation_Draw();
 

@@ -4,6 +4,7 @@
 
 #include "ui_MainForm.h"
 
+#include <QByteArray>
 #include <QIcon>
 #include <QList>
 #include <QString>
@@ -279,8 +280,9 @@ void Img_Change(TImageEx* image, int state);
 extern TMainForm* MainForm;
 extern QString ComPortName;
 extern QString CustomerText;
-extern QString AllocationTemplate;
-extern QString AllocationText;
+// The allocation table's bytes as in "ETM.vfa": only its ASCII placeholders are read.
+extern QByteArray AllocationTemplate;
+extern QByteArray AllocationText;
 extern char StartupDir[260];
 extern velko::RegistryStore* SettingsRegistry;
 extern unsigned char SettingsLoaded;

@@ -14,10 +14,10 @@ void TMainForm::Modify_Allocation_Draw()
     velko::AllocationInput in;
     in.keyRelayCount = velko::KeyRelayCount;
     for (int column = 1; column <= std::min(velko::KeyRelayCount, velko::AllocationRelays); ++column)
-        in.keyNames.push_back(velko::CellText(KeyRelayTable, 1, column).toStdString());
+        in.keyNames.push_back(velko::Utf8ToCp950(velko::CellText(KeyRelayTable, 1, column).toStdString()));
     for (int group = 0; group < velko::AxisGroups; ++group)
         in.axisCounts[static_cast<std::size_t>(group)] = velko::AxisRelayNum(group);
-    AllocationText = QString::fromStdString(velko::BuildAllocationText(AllocationTemplate.toStdString(), in));
+    AllocationText = QByteArray::fromStdString(velko::BuildAllocationText(AllocationTemplate.toStdString(), in));
 }
 
 void TMainForm::NPreviewSchClick(QObject*)
@@ -28,7 +28,7 @@ void TMainForm::NPreviewSchClick(QObject*)
     } else {
         velko::RestoreStartupDir();
         try {
-            velko::WriteTextLines("ATB.mht", {AllocationText.toStdString()});
+            velko::WriteFileBytes("ATB.mht", velko::JoinLines({AllocationText.toStdString()}));
             velko::Dialogs().openDocument(QDir::current().absoluteFilePath(QStringLiteral("ATB.mht")));
         } catch (...) {
             Enable_Button(); // the tool bar never stays off after a failed save

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <array>
+#include <filesystem>
 #include <optional>
 
 using namespace velko;
@@ -150,11 +151,19 @@ void TMainForm::OpenSettingsFile()
         Enable_Button();
     };
     std::optional<std::string> arranged;
+    const std::filesystem::path file = QFile::encodeName(name).toStdString();
     try {
-        arranged = ArrangeSet(SettingsFileText(ReadTextFile(QFile::encodeName(name).toStdString())), ReadImage);
+        arranged = ArrangeSet(SettingsFileText(ReadTextFile(file)), ReadImage);
     } catch (const FileError& e) {
         giveUp();
         ShowException(QString::fromStdString(e.what()));
+        return;
+    } catch (...) {
+        // Whatever stopped the read (memory, the conversion), the file was not opened.
+        giveUp();
+        std::error_code ec;
+        const std::filesystem::path shown = std::filesystem::absolute(file, ec);
+        ShowException(QStringLiteral("Cannot open file ") + QFile::decodeName(ec ? file.c_str() : shown.c_str()));
         return;
     }
     if (!arranged) {

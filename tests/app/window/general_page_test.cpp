@@ -739,7 +739,7 @@ TEST_F(GeneralPage, R0WithoutAnItemKeepsOnlyTheActionRelayBitAndTakesARelay)
     ProbeForm& f = showForm();
     SegA(EditImage, 16) = 0xE4;
     SegA(EditImage, 27) = 0x60;
-    AllocationText = QStringLiteral("stale");
+    AllocationText = "stale";
     for (int item : {3, 4}) {
         f.R0Func->setCurrentIndex(item);
         ASSERT_EQ(f.R0Func->currentIndex(), -1);
@@ -828,7 +828,7 @@ TEST_P(AllocationRebuildTest, OnlyKeyHandlersWhileLoaded)
     ProbeForm& f = showForm();
     mousePick(f.R0Func, 1); // R0 is relay 1 from here on
     SettingsLoaded = r.loaded ? 1 : 0;
-    AllocationText = QStringLiteral("stale");
+    AllocationText = "stale";
     if (QString::fromLatin1(r.c.pick.list) == "OpenModeFunc") {
         f.OpenModeFunc->setCurrentIndex(r.c.pick.item);
         f.OpenModeFuncChange(f.OpenModeFunc);
@@ -878,7 +878,7 @@ TEST_F(GeneralPage, ThirteenKeyRelaysOfALoadedMaskAllReachTheAllocation)
     QString full;
     for (int n = 1; n <= 40; ++n)
         full += QStringLiteral("<td>Act%1</td>\r\n").arg(n, 2, 10, QLatin1Char('0'));
-    AllocationTemplate = full;
+    AllocationTemplate = full.toLatin1();
     // A loaded image: every mask bit and the action relay in use.
     velko::PutWord(EditImage[velko::SegmentARow], 26, 0xFFFF);
     SegA(EditImage, 16) = 0x41;
@@ -887,14 +887,14 @@ TEST_F(GeneralPage, ThirteenKeyRelaysOfALoadedMaskAllReachTheAllocation)
 
     ASSERT_EQ(velko::KeyRelayCount, 13);
     EXPECT_EQ(f.KeyRelayTable->columnCount(), 14);
-    const QStringList lines = AllocationText.split(QStringLiteral("\r\n"));
+    const QStringList lines = QString::fromLatin1(AllocationText).split(QStringLiteral("\r\n"));
     const char* const names[] = {"R0", "R1", "", "", "", "", "", "", "SW 1A", "SW 1B", "SW 2A", "SW 2B", "AR"};
     for (int n = 1; n <= 13; ++n) {
         EXPECT_EQ(velko::CellText(f.KeyRelayTable, 1, n), QString::fromLatin1(names[n - 1])) << n;
         EXPECT_EQ(lines[n - 1], QStringLiteral("<td>%1</td>").arg(QString::fromLatin1(names[n - 1]))) << n;
     }
     EXPECT_EQ(lines[13], "<td>N/A</td>");
-    EXPECT_FALSE(AllocationText.contains(QStringLiteral("Act"))) << AllocationText.toStdString();
+    EXPECT_FALSE(AllocationText.contains("Act")) << AllocationText.toStdString();
 }
 
 TEST_F(GeneralPage, CodeThatSetsAnIndexRunsNoHandler)

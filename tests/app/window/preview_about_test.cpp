@@ -28,7 +28,7 @@ TEST_F(FormFixture, PreviewSavesTheLastRebuildInTheStartFolderAndOpensIt)
 {
     ProbeForm& f = makeForm();
     SettingsLoaded = 1;
-    AllocationText = QStringLiteral("<p>設定 Act01</p>\r\n");
+    AllocationText = "<p>\xB3\x5D\xA9\x77 Act01</p>\r\n"; // 設定 in code page 950
     testsupport::ScopedWorkDir elsewhere; // the preview goes back to the start folder
     f.NPreviewSchClick(f.NPreviewSch);
     EXPECT_TRUE(dialogs.boxes.empty());

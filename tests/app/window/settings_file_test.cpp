@@ -11,6 +11,11 @@
 #include <fenlo.h>
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QInputMethodEvent>
+#include <QPainter>
 #include <QTest>
 #include <QTimer>
 
@@ -269,7 +274,10 @@ INSTANTIATE_TEST_SUITE_P(
                         {"「公 司 名 稱」中有 cp950 無法存放的字元,檔案未儲存!", "錯誤", BoxIcon::Error}, true},
         RefusedSaveCase{"EmojiInTheRemark",
                         [](TMainForm& f) { f.MRemark->setPlainText(QString::fromUtf8("ok \xF0\x9F\x98\x80")); },
-                        {"「安裝備註」中有 cp950 無法存放的字元,檔案未儲存!", "錯誤", BoxIcon::Error}, true}),
+                        {"「安裝備註」中有 cp950 無法存放的字元,檔案未儲存!", "錯誤", BoxIcon::Error}, true},
+        RefusedSaveCase{"PrivateUseWithoutACode",
+                        [](TMainForm& f) { f.EContectName->setText(QString::fromUtf8("\uF6B0\uF849")); },
+                        {"「連絡人姓名」中有 cp950 無法存放的字元,檔案未儲存!", "錯誤", BoxIcon::Error}, true}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(SettingsFileTest, SaveWithNothingLoadedStillZeroFillsTheIdCode)
@@ -693,10 +701,13 @@ TEST_P(UnreadableOpen, IsReportedAndChangesNothing)
         alarm(10);
         const fs::path target = GetParam().make(dir.path());
         dialogs.fileAnswer = QString::fromStdString(target.string());
+        setCustomer(f, SampleCustomer);
+        f.IDCODE->setText(QStringLiteral("37123456"));
         open(f);
         if (boxes() != std::vector<Box>{frameworkError("Cannot open file " + target.string())})
             return 2;
-        if (velko::EditImage != patternImage() || SettingsLoaded != 1)
+        if (velko::EditImage != patternImage() || SettingsLoaded != 1 || customer(f) != SampleCustomer
+            || f.IDCODE->text() != "37123456")
             return 3;
         expectIdle(f);
         return ::testing::Test::HasFailure() ? 4 : 0;
@@ -727,7 +738,122 @@ INSTANTIATE_TEST_SUITE_P(
                                          mkfifo((d / "pipe.Q37").c_str(), 0600);
                                          return d / "pipe.Q37";
                                      }},
-                      UnreadableCase{"EndlessDevice", [](const fs::path&) { return fs::path("/dev/zero"); }}),
+                      UnreadableCase{"EndlessDevice", [](const fs::path&) { return fs::path("/dev/zero"); }},
+                      UnreadableCase{"ReadFailsPartWay",
+                                     [](const fs::path& d) {
+                                         // Reading it fails at its first byte (EIO), as a failing
+                                         // stick or a dropped share does.
+                                         fs::create_symlink("/proc/self/mem", d / "stick.Q37");
+                                         return d / "stick.Q37";
+                                     }}
+#if !defined(__SANITIZE_ADDRESS__) // ASan reserves terabytes of address space
+                      ,
+                      UnreadableCase{"TooBigForMemory",
+                                     [](const fs::path& d) {
+                                         // Many gigabytes (on the disk only as a hole), and a
+                                         // few hundred megabytes of memory left.
+                                         testsupport::WriteFile(d / "huge.Q37", "INFOB\r\n");
+                                         fs::resize_file(d / "huge.Q37", std::uintmax_t{8} << 30);
+                                         long pages = 0;
+                                         std::FILE* statm = std::fopen("/proc/self/statm", "r");
+                                         if (!statm || std::fscanf(statm, "%ld", &pages) != 1)
+                                             _exit(6);
+                                         std::fclose(statm);
+                                         const rlim_t limit = static_cast<rlim_t>(pages)
+                                                                  * static_cast<rlim_t>(sysconf(_SC_PAGESIZE))
+                                                              + (256u << 20);
+                                         const rlimit as{limit, limit};
+                                         setrlimit(RLIMIT_AS, &as);
+                                         return d / "huge.Q37";
+                                     }}
+#endif
+                      ),
     [](const auto& p) { return std::string(p.param.name); });
+
+// ---- Code page 950 as the users' machines write it ----
+
+// A file in the cp950 of the users' machines: user-defined characters in the company name,
+// the second code of 十 in the contact, of 卅 and of a box-drawing line in the remark.
+std::string windowsRecord()
+{
+    return "Customer No:TW-0950\r\n"
+           "Company Name:\xA4\x6A\xFA\x40\xFA\x41\xA4\x75\xB7\x7E\xFE\xFE\x8E\x40\xA0\xFE\x81\x40\r\n"
+           "Company Fax No:\r\nCompany Tel:\r\nCompany E-Mail:\r\n"
+           "Company Address:\xFB\xA1\r\n\xA4\x6A\r\n"
+           "Contect Man:\xA4\xFD\xA2\xCC\xA4\x40\r\n"
+           "Contect Tel:\r\nContect Mobile:\r\nContect E-mail:\r\n"
+           "Remark:\xA2\xCE\xF9\xF9\xA2\xA4\xA4\x51\r\n"
+           "Chanel:\r\nFrequency:\r\nEnd\r\n";
+}
+
+TEST_F(SettingsFileTest, AFileWithUserDefinedCharactersComesBackByteForByte)
+{
+    TMainForm& f = loadedForm();
+    // An image part that a further open and save keep as it is.
+    dialogs.askAnswers = {true};
+    dialogs.fileAnswer = QString::fromStdString(file("seed.Q37").string());
+    save(f);
+    open(f);
+    save(f);
+    const std::string file950 = testsupport::ReadFile(file("seed.Q37")).substr(0, 801) + windowsRecord();
+    testsupport::WriteFile(file("windows.Q37"), file950);
+
+    dialogs.boxes.clear();
+    dialogs.askAnswers = {true};
+    dialogs.fileAnswer = QString::fromStdString(file("windows.Q37").string());
+    open(f);
+    EXPECT_EQ(f.ECompanyName->text(), QString::fromUtf8("大\uE000\uE001工業\uE310\uE311\uEEB7\uEEB8"));
+    EXPECT_EQ(f.MCompanyAdd->toPlainText(), QString::fromUtf8("\uE0DC\n大"));
+    EXPECT_EQ(f.EContectName->text(), QString::fromUtf8("王十\uFE00一"));
+    EXPECT_EQ(f.MRemark->toPlainText(), QString::fromUtf8("卅\uFE00\u2550\uFE00\u2550十"));
+    // The second code of 十 looks as the first does.
+    const auto drawn = [&](const QString& text) {
+        QImage image(200, 40, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setFont(f.EContectName->font());
+        painter.drawText(4, 30, text);
+        return image;
+    };
+    EXPECT_EQ(drawn(f.EContectName->text()), drawn(QString::fromUtf8("王十一")));
+    save(f);
+    EXPECT_EQ(boxes(), (std::vector<Box>{Opened, Saved}));
+    EXPECT_EQ(testsupport::ReadFile(file("windows.Q37")), file950);
+}
+
+TEST_F(SettingsFileTest, TypedUserDefinedCharactersAreSavedAsTheirCodes)
+{
+    TMainForm& f = loadedForm();
+    f.ECompanyName->clear();
+    // Typed through an input method, then pasted.
+    QInputMethodEvent typed;
+    typed.setCommitString(QString::fromUtf8("A\uE000"));
+    QCoreApplication::sendEvent(f.ECompanyName, &typed);
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("\uF6B0十"));
+    QTest::keySequence(f.ECompanyName, QKeySequence::Paste);
+    ASSERT_EQ(f.ECompanyName->text(), QString::fromUtf8("A\uE000\uF6B0十"));
+    dialogs.fileAnswer = QString::fromStdString(file("typed.Q37").string());
+    save(f);
+    EXPECT_EQ(boxes(), std::vector<Box>{Saved});
+    EXPECT_NE(testsupport::ReadFile(file("typed.Q37")).find("\r\nCompany Name:A\xFA\x40\x8D\xFE\xA4\x51\r\n"),
+              std::string::npos);
+}
+
+// The allocation template is bytes: whatever it holds beside its placeholders reaches the
+// preview as it was, whether code page 950 or not.
+TEST_F(SettingsFileTest, TheAllocationTemplatesBytesReachThePreviewUnchanged)
+{
+    const std::string before = "<p>\xFA\x40\xFE\xFE\x81\x40 \xA2\xCC\xA2\xCE \xF9\xF9 \xA3\xC0 \xFF\x80 ";
+    const std::string after = " \xE5\xA4\xA7 \xA4</p>\r\n<p>\xB3\x5D\xA9\x77 \xC8</p>\r\n";
+    testsupport::WriteFile(dir.path() / "ETM.vfa", before + "Act40" + after);
+    TMainForm& f = makeForm();
+    dialogs.fileAnswer = QString::fromStdString((Fixtures / "handwritten.Q37").string());
+    open(f);
+    ASSERT_EQ(SettingsLoaded, 1);
+    testsupport::ScopedWorkDir elsewhere;
+    f.NPreviewSch->trigger();
+    EXPECT_EQ(testsupport::ReadFile(dir.path() / "ATB.mht"), before + "N/A" + after + "\r\n");
+    EXPECT_EQ(dialogs.documents.size(), 1);
+}
 
 } // namespace

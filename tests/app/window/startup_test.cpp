@@ -528,6 +528,7 @@ struct MissingFileCase {
     const char* name;
     bool withTemplate;
     const char* missing;
+    bool readFails = false; // there, but reading it fails part-way (EIO)
 };
 
 void PrintTo(const MissingFileCase& c, std::ostream* os) { *os << c.name; }
@@ -541,6 +542,8 @@ TEST_P(MissingSideFileTest, IsShownAndEndsTheProgram)
     setenv("XDG_CONFIG_HOME", (dir.path() / "config").c_str(), 1);
     if (c.withTemplate)
         testsupport::WriteFile("ETM.vfa", "Act01\r\n");
+    if (c.readFails)
+        std::filesystem::create_symlink("/proc/self/mem", c.missing);
     velko::OpenComCall = [](const char* name) { return name; };
     RecordingDialogs dialogs;
     char name[] = "velko-q37";
@@ -555,7 +558,10 @@ TEST_P(MissingSideFileTest, IsShownAndEndsTheProgram)
 
 INSTANTIATE_TEST_SUITE_P(Files, MissingSideFileTest,
                          ::testing::Values(MissingFileCase{"Template", false, "ETM.vfa"},
-                                           MissingFileCase{"AboutText", true, "Vie32.vfd"}));
+                                           MissingFileCase{"AboutText", true, "Vie32.vfd"},
+                                           MissingFileCase{"TemplateReadFails", false, "ETM.vfa", true},
+                                           MissingFileCase{"AboutTextReadFails", true, "Vie32.vfd", true}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST(DeviceLinkHooks, PortErrorsOfTheLinkShowAsTheProgramsBoxes)
 {
