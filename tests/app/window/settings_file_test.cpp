@@ -715,9 +715,9 @@ TEST_P(UnreadableOpen, IsReportedAndChangesNothing)
     EXPECT_EQ(code, 0) << "2: other boxes, 3: state changed, 4: tool bar or timer left off, -1: crash or hang";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Opens, UnreadableOpen,
-    ::testing::Values(UnreadableCase{"Missing", [](const fs::path& d) { return d / "missing.Q37"; }},
+// A list of its own: a directive may not stand inside the macro's arguments.
+const std::vector<UnreadableCase> UnreadableCases = {
+                      UnreadableCase{"Missing", [](const fs::path& d) { return d / "missing.Q37"; }},
                       UnreadableCase{"Folder",
                                      [](const fs::path& d) {
                                          fs::create_directory(d / "folder.Q37");
@@ -745,9 +745,8 @@ INSTANTIATE_TEST_SUITE_P(
                                          // stick or a dropped share does.
                                          fs::create_symlink("/proc/self/mem", d / "stick.Q37");
                                          return d / "stick.Q37";
-                                     }}
+                                     }},
 #if !defined(__SANITIZE_ADDRESS__) // ASan reserves terabytes of address space
-                      ,
                       UnreadableCase{"TooBigForMemory",
                                      [](const fs::path& d) {
                                          // Many gigabytes (on the disk only as a hole), and a
@@ -765,9 +764,11 @@ INSTANTIATE_TEST_SUITE_P(
                                          const rlimit as{limit, limit};
                                          setrlimit(RLIMIT_AS, &as);
                                          return d / "huge.Q37";
-                                     }}
+                                     }},
 #endif
-                      ),
+};
+
+INSTANTIATE_TEST_SUITE_P(Opens, UnreadableOpen, ::testing::ValuesIn(UnreadableCases),
     [](const auto& p) { return std::string(p.param.name); });
 
 // ---- Code page 950 as the users' machines write it ----
