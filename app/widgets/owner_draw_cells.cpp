@@ -29,9 +29,10 @@ void OwnerDrawCells::paint(QPainter* painter, const QStyleOptionViewItem& option
 bool OwnerDrawCells::eventFilter(QObject*, QEvent* event)
 {
     switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-        // A double click is a second press, as on the grid this one stands in for.
+    case QEvent::MouseButtonDblClick:
+        // The second press of a double click: the first press has already toggled the cell.
+        return true;
+    case QEvent::MouseButtonPress: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton)
             return true;

@@ -1,7 +1,7 @@
 // A string grid drawn by its owner: the grid prepares each cell's background (its fixed
 // colour for the fixed rows and columns, the window colour for the rest) and hands the cell
 // to a draw handler; a left press on a non-fixed cell asks a select handler, and the grid's
-// current cell moves only when that handler allows it.
+// current cell moves only when that handler allows it. A double click is one press.
 #pragma once
 
 #include <QColor>
