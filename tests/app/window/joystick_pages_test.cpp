@@ -388,7 +388,8 @@ TEST_P(FreeCountTest, ALoadedImageShowsTheWholeCountWithItsSign)
     EXPECT_TRUE(f.PanelRelayCount->contentsRect().contains(f.PanelRelayUnit->geometry()));
     for (QWidget* other : f.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (other != f.PanelRelayCount && other->isVisible() && other->objectName() != "Panel1") {
-            EXPECT_FALSE(other->geometry().intersects(f.PanelRelayCount->geometry())) << other->objectName().toStdString();
+            EXPECT_FALSE(other->geometry().intersects(f.PanelRelayCount->geometry()))
+                << other->objectName().toStdString();
         }
     }
 }

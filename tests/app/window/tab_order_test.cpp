@@ -94,6 +94,13 @@ protected:
         ASSERT_EQ(QApplication::focusWidget(), w) << name;
     }
 
+    static void expectFocusShown()
+    {
+        const QWidget* focused = QApplication::focusWidget();
+        ASSERT_NE(focused, nullptr);
+        EXPECT_TRUE(focused->isVisible() && focused->isEnabled()) << focused->objectName().toStdString();
+    }
+
     // Tab from the first control round to it again, then Shift+Tab the same way back.
     void expectRound(ProbeForm& f, const Names& controls)
     {
@@ -155,13 +162,20 @@ TEST_F(TabWalk, TheWindowOpensWithTheFirstListOfTheGeneralPageFocused)
 TEST_F(TabWalk, ControlsThatHandlersHideOrDisableArePassedOver)
 {
     ProbeForm& f = showPage(0, false);
+    // Each while the control it takes away has the focus, as a load can do.
+    focusOn(f, "AR_Time");
     Pick(f.ARRelaySelect, 1); // no action relay: its time list goes
-    Pick(f.TxModeFunc, 0);    // not continuous: both power-saving EMS lists are fixed
+    expectFocusShown();
+    focusOn(f, "SleepEMSFunc");
+    Pick(f.TxModeFunc, 0); // not continuous: both power-saving EMS lists are fixed
+    expectFocusShown();
     ASSERT_FALSE(f.AR_Time->isVisible());
     ASSERT_FALSE(f.SleepEMSFunc->isEnabled());
     ASSERT_FALSE(f.PassiveEMSFunc->isEnabled());
     Names controls = GeneralPage;
-    std::erase_if(controls, [](const std::string& n) { return n == "AR_Time" || n == "SleepEMSFunc" || n == "PassiveEMSFunc"; });
+    std::erase_if(controls, [](const std::string& n) {
+        return n == "AR_Time" || n == "SleepEMSFunc" || n == "PassiveEMSFunc";
+    });
     expectRound(f, controls);
 
     // A grid without a count is disabled and passed over too.
@@ -204,18 +218,14 @@ TEST_F(TabWalk, FocusStaysOnTheShownPageWhenThePageChanges)
     for (int i = 0; i < 6; ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     ASSERT_EQ(f.PageControl->currentIndex(), 6);
-    QWidget* focused = QApplication::focusWidget();
-    ASSERT_NE(focused, nullptr);
-    EXPECT_TRUE(focused->isVisible() && focused->isEnabled()) << focused->objectName().toStdString();
+    expectFocusShown();
 
     // A read or an open goes back to the first page while an edit of another page has the focus.
     focusOn(f, "BattUp1");
     f.PageControl->setCurrentIndex(1);
     f.PreviousPageBtnClick(&f);
     ASSERT_EQ(f.PageControl->currentIndex(), 0);
-    focused = QApplication::focusWidget();
-    ASSERT_NE(focused, nullptr);
-    EXPECT_TRUE(focused->isVisible() && focused->isEnabled()) << focused->objectName().toStdString();
+    expectFocusShown();
     EXPECT_EQ(walk(1).front().find('('), std::string::npos);
 }
 
