@@ -1,7 +1,8 @@
 // A string grid drawn by its owner: the grid prepares each cell's background (its fixed
 // colour for the fixed rows and columns, the window colour for the rest) and hands the cell
 // to a draw handler; a left press on a non-fixed cell asks a select handler, and the grid's
-// current cell moves only when that handler allows it.
+// current cell moves only when that handler allows it. A double click is one press. The grid
+// is a Tab stop that takes no other keys.
 #pragma once
 
 #include <QColor>
@@ -35,6 +36,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool gridEvent(QEvent* event);
+
     QTableWidget* grid_;
     QColor fixed_;
     int fixedRows_ = 1;

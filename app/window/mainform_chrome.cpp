@@ -8,10 +8,12 @@
 #include "fixed_cells.h"
 #include "imageex.h"
 #include "maskedit.h"
+#include "relay_budget.h"
 
 #include <QComboBox>
 #include <QDateTime>
 #include <QFile>
+#include <QFontMetrics>
 #include <QHash>
 #include <QLocale>
 #include <QMenu>
@@ -20,6 +22,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -27,6 +30,23 @@ namespace {
 QString pictureName(const char* folder, int index)
 {
     return QStringLiteral(":/pictures/%1/%2.png").arg(QLatin1String(folder)).arg(index, 2, 10, QLatin1Char('0'));
+}
+
+// The free-relay count as wide as its widest value, sign included: the five stored counts of
+// a loaded image can ask for up to 5 x 255 relays. The unit word and the panel move along.
+void fitRelayCounter(QLabel* counter, QLabel* unit, QWidget* panel)
+{
+    const QFontMetrics metrics(counter->font());
+    const velko::AxisCounts most{255, 255, 255, 255};
+    int widest = 0;
+    for (long long n = velko::FreeRelays(255, most); n <= velko::RelayBudget; ++n)
+        widest = std::max(widest, metrics.horizontalAdvance(QString::number(n)));
+    const int grow = widest - counter->contentsRect().width();
+    if (grow <= 0)
+        return;
+    counter->resize(counter->width() + grow, counter->height());
+    unit->move(unit->x() + grow, unit->y());
+    panel->resize(panel->width() + grow, panel->height());
 }
 
 } // namespace
@@ -62,6 +82,7 @@ void TMainForm::BuildChrome()
     QFont digits = RelayCounterLabel->font();
     digits.setPixelSize(21);
     RelayCounterLabel->setFont(digits);
+    fitRelayCounter(RelayCounterLabel, PanelRelayUnit, PanelRelayCount);
 
     // Single-line fields take texts of any length.
     for (QLineEdit* edit : findChildren<QLineEdit*>()) {

@@ -1,6 +1,9 @@
 #include "joystick_support.h"
+#include "relay_budget.h"
 
+#include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -313,6 +316,102 @@ TEST_F(FormFixture, MalformedCountsNeverHangAndNeverReadPastTheTables)
     Tick(f);
     EXPECT_EQ(velko::SNRelayNum, 0);
     EXPECT_EQ(f.RelayCounterLabel->text(), "-10");
+}
+
+} // namespace
+
+namespace {
+
+QRect inkOf(const QImage& picture)
+{
+    QRect ink;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            if (c.red() > 160 && c.green() > 160 && c.blue() < 100)
+                ink |= QRect(x, y, 1, 1);
+        }
+    return ink;
+}
+
+// The whole text fits and the grab shows all of it: its yellow ink spans as far as the same
+// text drawn with room to spare.
+void expectWholeCount(QLabel* label, const QString& text)
+{
+    ASSERT_EQ(label->text(), text);
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(text), label->contentsRect().width()) << text.toStdString();
+    const QImage shot = label->grab().toImage();
+    const QRect shown = inkOf(shot);
+    EXPECT_GT(shown.left(), 0) << text.toStdString();
+
+    QImage room(label->width() * 4, label->height(), QImage::Format_RGB32);
+    room.setDevicePixelRatio(shot.devicePixelRatio());
+    room.fill(Qt::black);
+    QPainter painter(&room);
+    painter.setFont(label->font());
+    painter.setPen(QColor(255, 255, 0));
+    painter.drawText(QRect(QPoint(0, 0), QSize(label->width() * 4, label->height())).adjusted(label->width(), 0, 0, 0),
+                     Qt::AlignLeft | Qt::AlignVCenter, text);
+    painter.end();
+    EXPECT_NEAR(shown.width(), inkOf(room).width(), 1) << text.toStdString();
+}
+
+struct FreeCountCase {
+    const char* name;
+    std::uint8_t fill; // every byte of both segments
+    std::uint8_t keyRelays; // Segment A byte 37
+    const char* shown;
+};
+
+void PrintTo(const FreeCountCase& c, std::ostream* os) { *os << c.name; }
+
+class FreeCountTest : public FormFixture, public ::testing::WithParamInterface<FreeCountCase> {};
+
+TEST_P(FreeCountTest, ALoadedImageShowsTheWholeCountWithItsSign)
+{
+    const FreeCountCase& c = GetParam();
+    ProbeForm& f = makeForm();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    velko::SegmentImage image;
+    for (auto& segment : image)
+        segment.fill(c.fill);
+    SegA(image, 37) = c.keyRelays;
+    velko::ReadImage = velko::EditImage = velko::BaselineImage = image;
+    f.ShowEEPROMSet();
+    Tick(f);
+    expectWholeCount(f.RelayCounterLabel, QString::fromLatin1(c.shown));
+
+    // The unit word still stands after the count, inside the panel, clear of the window's other controls.
+    EXPECT_FALSE(f.PanelRelayUnit->geometry().intersects(f.RelayCounterLabel->geometry()));
+    EXPECT_GE(f.PanelRelayUnit->x(), f.RelayCounterLabel->geometry().right());
+    EXPECT_TRUE(f.PanelRelayCount->contentsRect().contains(f.PanelRelayUnit->geometry()));
+    for (QWidget* other : f.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (other != f.PanelRelayCount && other->isVisible() && other->objectName() != "Panel1") {
+            EXPECT_FALSE(other->geometry().intersects(f.PanelRelayCount->geometry()))
+                << other->objectName().toStdString();
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, FreeCountTest,
+                         ::testing::Values(FreeCountCase{"FirstThreeDigits", 0x00, 141, "-101"},
+                                           FreeCountCase{"ErasedSegments", 0xFF, 0xFF, "-215"},
+                                           FreeCountCase{"NoKeyRelays", 0x00, 0, "40"}),
+                         [](const auto& c) { return std::string(c.param.name); });
+
+TEST_F(FormFixture, TheWidestCountTheStoredBytesCanMakeFits)
+{
+    ProbeForm& f = makeForm();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    // Five stored counts of 255 each, as if every one were taken.
+    const QString widest = QString::number(velko::FreeRelays(255, {255, 255, 255, 255}));
+    ASSERT_EQ(widest, "-1235");
+    for (const QString& text : {widest, QStringLiteral("-888"), QStringLiteral("-1000")}) {
+        f.RelayCounterLabel->setText(text);
+        expectWholeCount(f.RelayCounterLabel, text);
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPixmap>
+#include <QWindow>
 
 #include <ostream>
 
@@ -96,6 +97,41 @@ INSTANTIATE_TEST_SUITE_P(
                       ClickCase{"SnCentre", SNGrid, 6, 10, false, 38, 1},
                       ClickCase{"SnLastColumn", SNGrid, 11, 12, false, 37, 3}),
     [](const auto& c) { return std::string(c.param.name); });
+
+// What a user's double click brings: the press and release of the first click, then the
+// second press as a double click, then its release.
+void DoubleClickCell(QTableWidget* grid, int column, int row)
+{
+    const QPoint at = joystick::CellCentre(grid, column, row);
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, at);
+}
+
+TEST_F(GridFixture, ADoubleClickTogglesOnceAndTwoClicksTwice)
+{
+    QTableWidget* grid = openGrid(UDGrid, 16);
+    const velko::SegmentImage before = EditImage;
+    velko::SegmentImage toggled = before;
+    SegA(toggled, 58) |= 0x80; // column 1, row 8
+
+    DoubleClickCell(grid, 1, 8);
+    EXPECT_EQ(EditImage, toggled);
+    EXPECT_EQ(velko::RelayAssign[velko::RelayAssignIndex(velko::UD, 1, 8)], 1);
+
+    ClickCell(grid, 1, 8);
+    EXPECT_EQ(EditImage, before);
+    ClickCell(grid, 1, 8);
+    ClickCell(grid, 1, 8);
+    EXPECT_EQ(EditImage, before);
+
+    // The same through the window system, which makes the second press a double click itself.
+    QWindow* window = grid->window()->windowHandle();
+    const QPoint at = grid->viewport()->mapTo(grid->window(), joystick::CellCentre(grid, 1, 8));
+    QTest::mouseDClick(window, Qt::LeftButton, {}, at);
+    EXPECT_EQ(EditImage, toggled);
+}
 
 TEST_F(GridFixture, ClicksOnFixedCellsToggleNothing)
 {
