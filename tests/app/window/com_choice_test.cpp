@@ -213,4 +213,103 @@ TEST_F(ComChoiceFixture, ChosenPortIsTakenAtTheNextStart)
     EXPECT_EQ(checkedItems(again), std::vector<int>{7});
 }
 
+// ---- Serial adapters, which have no link ----
+
+class AdapterFixture : public ComChoiceFixture {
+protected:
+    // The adapter appears under its stable name, leading to a node of its own.
+    Pty& plugAdapter(const std::string& stableName)
+    {
+        auto& pty = adapters[stableName];
+        pty = std::make_unique<Pty>();
+        const auto at = byIdDir() / stableName;
+        std::filesystem::remove(at);
+        std::filesystem::create_symlink(pty->slave(), at);
+        return *pty;
+    }
+
+    // The tip the menu shows over an item, as the pointer rests on it.
+    static QString hoverTip(QMenu* menu, QAction* item)
+    {
+        QToolTip::hideText();
+        const QPoint at = menu->actionGeometry(item).center();
+        QHelpEvent hover(QEvent::ToolTip, at, menu->mapToGlobal(at));
+        QApplication::sendEvent(menu, &hover);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    }
+
+    void openPortList(TMainForm& f)
+    {
+        f.COMMenu->popup(f.mapToGlobal(QPoint(300, 80)));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(f.COMMenu));
+        f.COMMenu->setActiveAction(f.COM11->menuAction());
+        QTest::keyClick(f.COMMenu, Qt::Key_Right);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(f.COM11));
+    }
+
+    std::map<std::string, std::unique_ptr<Pty>> adapters;
+};
+
+const std::string adapterA = "usb-Maker_Adapter_A7-if00-port0";
+const std::string adapterB = "usb-Maker_Adapter_B2-if00-port0";
+
+TEST_F(AdapterFixture, APluggedInAdapterIsChosenWithoutALinkAndKeptAcrossRestartAndReplugging)
+{
+    // A laptop without a serial port of its own: the first start takes COM1, which is not there.
+    ProbeForm& f = makeForm();
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text.toStdString(), "Open COM port error !\n" + (dir.path() / "dev" / "ttyS0").string()
+                                                       + ": " + std::strerror(ENOENT));
+    dialogs.boxes.clear();
+
+    plugAdapter(adapterA);
+    f.NCOM[1]->trigger();
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_EQ(ComPortName, "COM1");
+    EXPECT_EQ(storedPort(), "COM1");
+    EXPECT_TRUE(adapters[adapterA]->hears(0x3C));
+
+    form->close();
+    form.reset();
+    ::ExitCom();
+    // Unplugged and plugged in again: another node, the same stable name.
+    adapters[adapterA].reset();
+    plugAdapter(adapterA);
+    calls.clear();
+    ProbeForm& again = makeForm();
+    EXPECT_EQ(calls, std::vector<std::string>{"open COM1"});
+    EXPECT_EQ(checkedItems(again), std::vector<int>{1});
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_TRUE(adapters[adapterA]->hears(0xC3));
+}
+
+TEST_F(AdapterFixture, TheMenuShowsTheDeviceOfEachItemAndFollowsAdaptersThatCome)
+{
+    plugIn(3);
+    plugAdapter(adapterB);
+    ProbeForm& f = makeForm();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    const std::string byB = (byIdDir() / adapterB).string();
+    const std::string dev = (dir.path() / "dev").string();
+
+    openPortList(f);
+    EXPECT_EQ(f.NCOM[1]->text(), "COM 1") << "the captions stay";
+    EXPECT_EQ(hoverTip(f.COM11, f.NCOM[1]).toStdString(), byB + " \u2192 " + adapters[adapterB]->slave());
+    EXPECT_EQ(hoverTip(f.COM11, f.NCOM[2]).toStdString(), dev + "/ttyS0 (not present)");
+    EXPECT_EQ(hoverTip(f.COM11, f.NCOM[3]).toStdString(),
+              (portsDir() / "COM3").string() + " \u2192 " + ptys[3]->slave());
+    f.COMMenu->close();
+
+    // A second adapter whose stable name sorts first takes COM 1 the next time the list opens.
+    plugAdapter(adapterA);
+    openPortList(f);
+    EXPECT_EQ(hoverTip(f.COM11, f.NCOM[1]).toStdString(),
+              (byIdDir() / adapterA).string() + " \u2192 " + adapters[adapterA]->slave());
+    EXPECT_EQ(hoverTip(f.COM11, f.NCOM[2]).toStdString(), byB + " \u2192 " + adapters[adapterB]->slave());
+    EXPECT_EQ(f.NCOM[4]->toolTip().toStdString(), dev + "/ttyS1 (not present)");
+    QTest::keyClick(f.COM11, Qt::Key_Escape);
+    f.COMMenu->close();
+}
+
 } // namespace
