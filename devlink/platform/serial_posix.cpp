@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <grp.h>
@@ -33,14 +34,14 @@ public:
         fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd_ < 0) {
             const int error = errno;
-            failure = path + ": " + std::strerror(error);
+            failure = describe(path) + ": " + std::strerror(error);
             if (error == EACCES || error == EPERM)
                 failure += groupHint(path);
             return false;
         }
         // Nobody else may share the port, as with an exclusive open.
         if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-            failure = path + ": in use by another program";
+            failure = describe(path) + ": in use by another program";
             close();
             return false;
         }
@@ -159,6 +160,22 @@ private:
         // Unix98 pseudo-terminal slaves: majors 136 to 143.
         return fstat(fd_, &info) == 0 && S_ISCHR(info.st_mode) && major(info.st_rdev) >= 136
             && major(info.st_rdev) <= 143;
+    }
+
+    // A link is named with the device it leads to, or would lead to.
+    static std::string describe(const std::string& path)
+    {
+        struct stat info {};
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return path;
+        if (char* real = realpath(path.c_str(), nullptr)) {
+            const std::string target = real;
+            std::free(real);
+            return path + " \u2192 " + target;
+        }
+        char target[4096];
+        const ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+        return n > 0 ? path + " \u2192 " + std::string(target, static_cast<std::size_t>(n)) : path;
     }
 
     // Serial devices are shared through a group that may read and write them ("dialout"

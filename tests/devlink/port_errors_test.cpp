@@ -51,6 +51,14 @@ TEST_F(PortErrorTest, TheSecondLineNamesTheDeviceAndTheReason)
     ASSERT_GE(other, 0);
     ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
 
+    char pattern[] = "/tmp/velko-links-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::filesystem::path folder = pattern;
+    const std::string toHeld = (folder / "usb-Maker_Adapter_A7-if00-port0").string();
+    const std::string toNothing = (folder / "COM2").string();
+    std::filesystem::create_symlink(held.slave(), toHeld);
+    std::filesystem::create_symlink(folder / "unplugged", toNothing);
+
     struct Case {
         const char* name;
         std::string device; // what the host's lookup gives, empty: no lookup
@@ -62,6 +70,9 @@ TEST_F(PortErrorTest, TheSecondLineNamesTheDeviceAndTheReason)
         {"", "", "no port name given"},
         {"/dev/null/port", "", refused("/dev/null/port", ENOTDIR)},
         {held.slave().c_str(), "", held.slave() + ": in use by another program"},
+        // A link is named with the device it leads to.
+        {"COM1", toHeld, toHeld + " \u2192 " + held.slave() + ": in use by another program"},
+        {"COM2", toNothing, refused(toNothing + " \u2192 " + (folder / "unplugged").string(), ENOENT)},
     };
     for (const Case& c : cases) {
         texts.clear();
@@ -71,6 +82,7 @@ TEST_F(PortErrorTest, TheSecondLineNamesTheDeviceAndTheReason)
         EXPECT_EQ(texts, std::vector<std::string>{"Open COM port error !\n" + c.second}) << c.name;
     }
     close(other);
+    std::filesystem::remove_all(folder);
 }
 
 // A device a user may not open, as on a machine where serial lines belong to a group.

@@ -12,7 +12,10 @@
 #include <QToolTip>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -158,7 +161,8 @@ TEST_P(ComChoiceTest, PickFromTheMenu)
     ASSERT_EQ(dialogs.boxes.size(), c.failed.size());
     for (std::size_t i = 0; i < c.failed.size(); ++i) {
         const auto& box = dialogs.boxes[i];
-        const std::string device = (portsDir() / ("COM" + std::to_string(c.failed[i]))).string();
+        const std::string device = (portsDir() / ("COM" + std::to_string(c.failed[i]))).string() + " \u2192 "
+            + (dir.path() / "absent").string();
         EXPECT_EQ(box.text.toStdString(), "Open COM port error !\n" + device + ": " + std::strerror(ENOENT));
         EXPECT_EQ(box.caption, "COM Error");
         EXPECT_EQ(box.icon, velko::BoxIcon::Error);
@@ -211,6 +215,48 @@ TEST_F(ComChoiceFixture, ChosenPortIsTakenAtTheNextStart)
     ProbeForm& again = makeForm();
     EXPECT_EQ(calls, std::vector<std::string>{"open COM7"});
     EXPECT_EQ(checkedItems(again), std::vector<int>{7});
+}
+
+TEST_F(ComChoiceFixture, APortTheUserMayNotOpenSaysWhichGroupToJoin)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to make a device that another user may not open";
+    const group* serial = getgrnam("dialout");
+    ASSERT_NE(serial, nullptr);
+    const std::string groupName = serial->gr_name;
+    const gid_t gid = serial->gr_gid;
+    plugIn(1);
+    ProbeForm& f = makeForm();
+    const std::string device = (dir.path() / "ttyUSB0").string();
+    testsupport::WriteFile(device, "");
+    ASSERT_EQ(chown(device.c_str(), 0, gid), 0);
+    ASSERT_EQ(chmod(device.c_str(), 0660), 0);
+    link(5, device);
+
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // The user's own folders stay the user's; the device stays the group's.
+        for (const auto& own : {dir.path(), dir.path() / "config", dir.path() / "config" / "VELKO-Q37", portsDir(),
+                                registryFile()})
+            (void)!chown(own.c_str(), 65534, 65534);
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(3);
+        f.NCOM[5]->trigger();
+        const std::string expected = "Open COM port error !\n" + (portsDir() / "COM5").string() + " \u2192 "
+            + device + ": " + std::strerror(EACCES)
+            + " (add your user to the group " + groupName + ", then log in again)";
+        // The port before is not this user's either: its box follows.
+        if (dialogs.boxes.size() != 2 || dialogs.boxes[0].text.toStdString() != expected) {
+            for (const auto& box : dialogs.boxes)
+                fprintf(stderr, "box: %s\n", box.text.toUtf8().constData());
+            _exit(2);
+        }
+        _exit(ComPortName == "COM1" && f.NCOM[1]->isChecked() ? 0 : 4);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "2: other boxes, 3: could not become nobody, 4: marks moved";
 }
 
 // ---- Serial adapters, which have no link ----
