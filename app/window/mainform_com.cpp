@@ -3,6 +3,7 @@
 #include "mainform.h"
 
 #include "registry_store.h"
+#include "serial_ports.h"
 
 #include <QAction>
 #include <QMenu>
@@ -14,6 +15,18 @@ namespace velko {
 ExitComFunction ExitComCall = &::ExitCom;
 
 } // namespace velko
+
+namespace {
+
+// Each item's tip names the device its port opens, by the rule the link's lookup follows.
+void ShowPortDevices(const std::array<QAction*, 11>& items)
+{
+    const velko::PortMap ports(velko::MachinePortFolders());
+    for (int i = 1; i <= 10; ++i)
+        items[i]->setToolTip(QString::fromStdString(ports.Tip("COM" + std::to_string(i))));
+}
+
+} // namespace
 
 void TMainForm::Change_COM(const QString& port, QAction* item)
 {
@@ -66,4 +79,8 @@ void TMainForm::BindMenus()
             (this->*click)(NCOM[i]);
         });
     }
+    // Adapters come and go: the tips are made afresh each time the list opens.
+    COM11->setToolTipsVisible(true);
+    ShowPortDevices(NCOM);
+    connect(COM11, &QMenu::aboutToShow, this, [this] { ShowPortDevices(NCOM); });
 }

@@ -3,6 +3,7 @@
 #include "aboutdialog.h"
 #include "dialogs.h"
 #include "mainform.h"
+#include "serial_ports.h"
 #include "single_instance.h"
 
 #include <fenlo_host.h>
@@ -46,6 +47,7 @@ void InstallDeviceLinkHooks()
         const BoxIcon icon = (style & FENLO_MB_ICONERROR) ? BoxIcon::Error : BoxIcon::None;
         MessageBoxOk(QString::fromUtf8(text), QString::fromUtf8(caption), icon);
     });
+    FenloSetPortLookup(&LookUpPortDevice);
 }
 
 int RunProgram(int argc, char** argv)

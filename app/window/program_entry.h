@@ -14,7 +14,8 @@ public:
 };
 
 // Lends the device link the window system: pending events run on every turn of its
-// waits, and its port messages show as the program's boxes.
+// waits, and its port messages show as the program's boxes; and tells it which device
+// each COM name opens.
 void InstallDeviceLinkHooks();
 
 // The whole run; uses the application object that exists or makes one. Always 0.

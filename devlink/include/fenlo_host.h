@@ -13,8 +13,16 @@ typedef void (*FenloMessagePump)(void);
 /* Shows a modal box without owner; text and caption are UTF-8. */
 typedef void (*FenloMessageBox)(const char* text, const char* caption, unsigned int style);
 
-/* A null hook restores the default: no pump; boxes go to standard error. */
+/* Turns the port name given to OpenCom into the path of the device to open. The text
+   returned stays valid until the hook is called again; null leaves the name to the default
+   rule. */
+typedef const char* (*FenloPortLookup)(const char* name);
+
+/* A null hook restores the default: no pump; boxes go to standard error; a port name
+   "COMn" (any letter case, n from 1) is the device /dev/ttyS(n-1) and any other name is
+   a device path as given. */
 FENLO_API void FenloSetMessagePump(FenloMessagePump pump);
 FENLO_API void FenloSetMessageBox(FenloMessageBox box);
+FENLO_API void FenloSetPortLookup(FenloPortLookup lookup);
 
 #endif

@@ -8,6 +8,7 @@ namespace {
 
 FenloMessagePump installedPump = nullptr;
 FenloMessageBox installedBox = nullptr;
+FenloPortLookup installedLookup = nullptr;
 
 } // namespace
 
@@ -28,8 +29,12 @@ void messageBox(const char* text, const char* caption, unsigned int style)
     std::fprintf(stderr, "%s: %s\n", caption, text);
 }
 
+const char* lookupPort(const char* name) { return installedLookup ? installedLookup(name) : nullptr; }
+
 } // namespace fenlo::platform
 
 FENLO_API void FenloSetMessagePump(FenloMessagePump pump) { installedPump = pump; }
 
 FENLO_API void FenloSetMessageBox(FenloMessageBox box) { installedBox = box; }
+
+FENLO_API void FenloSetPortLookup(FenloPortLookup lookup) { installedLookup = lookup; }

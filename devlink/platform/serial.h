@@ -29,6 +29,9 @@ public:
     virtual ~SerialProvider() = default;
     // An exclusive, opened line, or null. The provider owns the port until close().
     virtual SerialPort* open(const std::string& name) = 0;
+    // Why the last open failed, for the user: the device tried and the system's reason.
+    // Empty when there is nothing more to say than that it failed.
+    virtual std::string openFailure() const { return {}; }
 };
 
 // The provider the library uses: the real serial lines unless a test installed another.
@@ -36,8 +39,8 @@ SerialProvider& serialProvider();
 // Null restores the real serial lines.
 void setSerialProvider(SerialProvider* provider);
 
-// "COMn" (any letter case, n from 1) names the link $XDG_CONFIG_HOME/VELKO-Q37/ports/COMn
-// when it exists, else /dev/ttyS(n-1); any other name is a device path as given.
+// The device of a port name: the host's lookup when it gives one, else "COMn" (any letter
+// case, n from 1) is /dev/ttyS(n-1) and any other name is a device path as given.
 std::string resolvePortName(const std::string& name);
 
 } // namespace fenlo::platform

@@ -1,12 +1,15 @@
 // The real serial lines: termios and modem-line ioctls on a tty device.
 #include "serial.h"
 
+#include "host.h"
 #include "line_settings.h"
 
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -20,16 +23,25 @@ namespace {
 
 class PosixSerialPort final : public SerialPort {
 public:
-    bool openDevice(const std::string& path)
+    // On failure `failure` says why, for the user.
+    bool openDevice(const std::string& path, std::string& failure)
     {
-        if (path.empty())
+        if (path.empty()) {
+            failure = "no port name given";
             return false;
+        }
         // Non-blocking only for the open itself, so a line without carrier cannot hang it.
         fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd_ < 0)
+        if (fd_ < 0) {
+            const int error = errno;
+            failure = describe(path) + ": " + std::strerror(error);
+            if (error == EACCES || error == EPERM)
+                failure += groupHint(path);
             return false;
+        }
         // Nobody else may share the port, as with an exclusive open.
         if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            failure = describe(path) + ": in use by another program";
             close();
             return false;
         }
@@ -150,6 +162,37 @@ private:
             && major(info.st_rdev) <= 143;
     }
 
+    // A link is named with the device it leads to, or would lead to.
+    static std::string describe(const std::string& path)
+    {
+        struct stat info {};
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return path;
+        if (char* real = realpath(path.c_str(), nullptr)) {
+            const std::string target = real;
+            std::free(real);
+            return path + " \u2192 " + target;
+        }
+        char target[4096];
+        const ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+        return n > 0 ? path + " \u2192 " + std::string(target, static_cast<std::size_t>(n)) : path;
+    }
+
+    // Serial devices are shared through a group that may read and write them ("dialout"
+    // on Debian); a root-only device has no group to join.
+    static std::string groupHint(const std::string& path)
+    {
+        struct stat info {};
+        if (stat(path.c_str(), &info) != 0 || info.st_gid == 0)
+            return {};
+        if ((info.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP))
+            return {};
+        const group* owner = getgrgid(info.st_gid);
+        if (!owner || !owner->gr_name)
+            return {};
+        return std::string(" (add your user to the group ") + owner->gr_name + ", then log in again)";
+    }
+
     static bool sameExceptCharacterFormat(const termios& a, const termios& b)
     {
         const tcflag_t format = CSIZE | PARENB | PARODD | CSTOPB;
@@ -166,13 +209,19 @@ public:
     SerialPort* open(const std::string& name) override
     {
         // One port per process: the library never asks for a second while one is open.
-        if (port_.isOpen())
+        if (port_.isOpen()) {
+            failure_ = "a port is already open";
             return nullptr;
-        return port_.openDevice(resolvePortName(name)) ? &port_ : nullptr;
+        }
+        failure_.clear();
+        return port_.openDevice(resolvePortName(name), failure_) ? &port_ : nullptr;
     }
+
+    std::string openFailure() const override { return failure_; }
 
 private:
     PosixSerialPort port_;
+    std::string failure_;
 };
 
 PosixSerialProvider posixProvider;
@@ -194,15 +243,6 @@ unsigned comNumber(const std::string& name)
         n = n * 10 + static_cast<unsigned>(name[i] - '0');
     }
     return n;
-}
-
-std::string configHome()
-{
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
-        return xdg;
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return std::string(home) + "/.config";
-    return {};
 }
 
 } // namespace
@@ -228,16 +268,11 @@ void setSerialProvider(SerialProvider* provider) { current = provider ? provider
 
 std::string resolvePortName(const std::string& name)
 {
+    if (const char* device = lookupPort(name.c_str()))
+        return device;
     const unsigned n = comNumber(name);
     if (n == 0)
         return name;
-    // A dangling link still names this port: opening it fails rather than reaching another.
-    if (const std::string home = configHome(); !home.empty()) {
-        const std::string link = home + "/VELKO-Q37/ports/COM" + std::to_string(n);
-        struct stat info {};
-        if (lstat(link.c_str(), &info) == 0)
-            return link;
-    }
     return "/dev/ttyS" + std::to_string(n - 1);
 }
 

@@ -47,7 +47,11 @@ FENLO_API const char* OpenCom(const char* name)
     const std::string given = name ? name : "";
     platform::SerialPort* port = platform::serialProvider().open(given);
     if (!port) {
-        platform::messageBox("Open COM port error !", "COM Error", FENLO_MB_ICONERROR);
+        // The second line names the device tried and what the system said of it.
+        std::string text = "Open COM port error !";
+        if (const std::string why = platform::serialProvider().openFailure(); !why.empty())
+            text += "\n" + why;
+        platform::messageBox(text.c_str(), "COM Error", FENLO_MB_ICONERROR);
         openComResult = "Error";
         return openComResult.c_str();
     }

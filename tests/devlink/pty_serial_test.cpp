@@ -132,34 +132,28 @@ TEST_F(PtySerialTest, TheOpenPortIsNotShared)
     }
 }
 
-TEST_F(PtySerialTest, ACOMNameFollowsItsPortsLink)
+// The host's own rule for the one name it knows; the default rule for the rest.
+std::string hostDevice;
+const char* hostLookup(const char* name) { return std::string(name) == "com7" ? hostDevice.c_str() : nullptr; }
+
+TEST_F(PtySerialTest, TheHostsLookupNamesTheDevice)
 {
-    const std::filesystem::path home = std::filesystem::temp_directory_path() / ("velko-cfg-" + std::to_string(getpid()));
-    std::filesystem::create_directories(home / "VELKO-Q37" / "ports");
-    std::filesystem::create_symlink(pty.slave(), home / "VELKO-Q37" / "ports" / "COM7");
-    const char* saved = std::getenv("XDG_CONFIG_HOME");
-    const std::string savedValue = saved ? saved : "";
-    setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+    hostDevice = pty.slave();
+    FenloSetPortLookup(hostLookup);
 
     EXPECT_STREQ(OpenCom("com7"), "com7");
     const std::array<unsigned char, 1> sync = {0x80};
     ASSERT_TRUE(TxFenlo(sync.data(), 1));
     EXPECT_EQ(pty.readMaster(1), std::vector<unsigned char>{0x80});
 
-    EXPECT_EQ(fenlo::platform::resolvePortName("COM7"), (home / "VELKO-Q37/ports/COM7").string());
-    EXPECT_EQ(fenlo::platform::resolvePortName("COM10"), "/dev/ttyS9") << "no link: the n-th serial device";
-
-    if (saved)
-        setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
-    else
-        unsetenv("XDG_CONFIG_HOME");
-    std::filesystem::remove_all(home);
+    EXPECT_EQ(fenlo::platform::resolvePortName("com7"), pty.slave());
+    EXPECT_EQ(fenlo::platform::resolvePortName("COM10"), "/dev/ttyS9") << "left to the default rule";
+    FenloSetPortLookup(nullptr);
+    EXPECT_EQ(fenlo::platform::resolvePortName("com7"), "/dev/ttyS6") << "the default rule again";
 }
 
-TEST(PortNames, OnlyCOMWithANumberFromOneIsAComName)
+TEST(PortNames, ByDefaultOnlyCOMWithANumberFromOneIsAComName)
 {
-    const std::string cfg = "/nonexistent-velko-config";
-    setenv("XDG_CONFIG_HOME", cfg.c_str(), 1);
     struct Case {
         const char* given;
         const char* resolved;
@@ -168,7 +162,6 @@ TEST(PortNames, OnlyCOMWithANumberFromOneIsAComName)
                           Case{"COM0", "COM0"}, Case{"COM", "COM"}, Case{"COMX", "COMX"},
                           Case{"/dev/pts/3", "/dev/pts/3"}, Case{"", ""}})
         EXPECT_EQ(fenlo::platform::resolvePortName(c.given), c.resolved) << c.given;
-    unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(PortNames, AMissingDeviceFailsToOpen)

@@ -3,16 +3,24 @@
 #include "form_fixture.h"
 #include "pty_pair.h"
 #include "registry_store.h"
+#include "serial_ports.h"
 
 #include <QAction>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QTest>
+#include <QToolTip>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <ostream>
 
@@ -52,6 +60,9 @@ protected:
             ::ExitCom();
         };
         std::filesystem::create_directories(portsDir());
+        // No adapter of this machine's own takes a number here.
+        velko::DeviceFolder = dir.path() / "dev";
+        std::filesystem::create_directories(byIdDir());
     }
 
     void TearDown() override
@@ -59,7 +70,10 @@ protected:
         FormFixture::TearDown();
         velko::ExitComCall = &::ExitCom;
         ::ExitCom();
+        velko::DeviceFolder = "/dev";
     }
+
+    std::filesystem::path byIdDir() const { return dir.path() / "dev" / "serial" / "by-id"; }
 
     std::filesystem::path portsDir() const { return dir.path() / "config" / "VELKO-Q37" / "ports"; }
 
@@ -109,7 +123,7 @@ struct ComCase {
     int checked;        // the item with the mark afterwards
     const char* inUse;  // ComPortName afterwards
     std::vector<std::string> calls;
-    int boxes;
+    std::vector<int> failed; // the ports whose error box shows, in order
     int listening;      // the port whose pseudo-terminal hears the link, 0: no port is held
 };
 
@@ -144,9 +158,12 @@ TEST_P(ComChoiceTest, PickFromTheMenu)
     EXPECT_EQ(checkedItems(f), std::vector<int>{c.checked});
     EXPECT_EQ(ComPortName, c.inUse);
     EXPECT_EQ(storedPort(), c.inUse);
-    ASSERT_EQ(static_cast<int>(dialogs.boxes.size()), c.boxes);
-    for (const auto& box : dialogs.boxes) {
-        EXPECT_EQ(box.text, "Open COM port error !");
+    ASSERT_EQ(dialogs.boxes.size(), c.failed.size());
+    for (std::size_t i = 0; i < c.failed.size(); ++i) {
+        const auto& box = dialogs.boxes[i];
+        const std::string device = (portsDir() / ("COM" + std::to_string(c.failed[i]))).string() + " \u2192 "
+            + (dir.path() / "absent").string();
+        EXPECT_EQ(box.text.toStdString(), "Open COM port error !\n" + device + ": " + std::strerror(ENOENT));
         EXPECT_EQ(box.caption, "COM Error");
         EXPECT_EQ(box.icon, velko::BoxIcon::Error);
     }
@@ -159,12 +176,12 @@ TEST_P(ComChoiceTest, PickFromTheMenu)
 INSTANTIATE_TEST_SUITE_P(
     Ports, ComChoiceTest,
     ::testing::Values(
-        ComCase{"AnotherPortThatOpens", 3, true, false, 3, "COM3", {"exit", "open COM3"}, 0, 3},
-        ComCase{"TwoDigitPort", 10, true, false, 10, "COM10", {"exit", "open COM10"}, 0, 10},
-        ComCase{"PortInUseIsClosedAndReopened", 1, true, false, 1, "COM1", {"exit", "open COM1"}, 0, 1},
-        ComCase{"MissingPortFallsBack", 4, false, false, 1, "COM1", {"exit", "open COM4", "open COM1"}, 1, 1},
-        ComCase{"MissingPortAndThePreviousGone", 4, false, true, 1, "COM1", {"exit", "open COM4", "open COM1"}, 2,
-                0}));
+        ComCase{"AnotherPortThatOpens", 3, true, false, 3, "COM3", {"exit", "open COM3"}, {}, 3},
+        ComCase{"TwoDigitPort", 10, true, false, 10, "COM10", {"exit", "open COM10"}, {}, 10},
+        ComCase{"PortInUseIsClosedAndReopened", 1, true, false, 1, "COM1", {"exit", "open COM1"}, {}, 1},
+        ComCase{"MissingPortFallsBack", 4, false, false, 1, "COM1", {"exit", "open COM4", "open COM1"}, {4}, 1},
+        ComCase{"MissingPortAndThePreviousGone", 4, false, true, 1, "COM1", {"exit", "open COM4", "open COM1"},
+                {4, 1}, 0}));
 
 TEST_F(ComChoiceFixture, KeyboardPickThroughTheRealMenus)
 {
@@ -198,6 +215,147 @@ TEST_F(ComChoiceFixture, ChosenPortIsTakenAtTheNextStart)
     ProbeForm& again = makeForm();
     EXPECT_EQ(calls, std::vector<std::string>{"open COM7"});
     EXPECT_EQ(checkedItems(again), std::vector<int>{7});
+}
+
+TEST_F(ComChoiceFixture, APortTheUserMayNotOpenSaysWhichGroupToJoin)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to make a device that another user may not open";
+    const group* serial = getgrnam("dialout");
+    ASSERT_NE(serial, nullptr);
+    const std::string groupName = serial->gr_name;
+    const gid_t gid = serial->gr_gid;
+    plugIn(1);
+    ProbeForm& f = makeForm();
+    const std::string device = (dir.path() / "ttyUSB0").string();
+    testsupport::WriteFile(device, "");
+    ASSERT_EQ(chown(device.c_str(), 0, gid), 0);
+    ASSERT_EQ(chmod(device.c_str(), 0660), 0);
+    link(5, device);
+
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // The user's own folders stay the user's; the device stays the group's.
+        for (const auto& own : {dir.path(), dir.path() / "config", dir.path() / "config" / "VELKO-Q37", portsDir(),
+                                registryFile()})
+            (void)!chown(own.c_str(), 65534, 65534);
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(3);
+        f.NCOM[5]->trigger();
+        const std::string expected = "Open COM port error !\n" + (portsDir() / "COM5").string() + " \u2192 "
+            + device + ": " + std::strerror(EACCES)
+            + " (add your user to the group " + groupName + ", then log in again)";
+        // The port before is not this user's either: its box follows.
+        if (dialogs.boxes.size() != 2 || dialogs.boxes[0].text.toStdString() != expected) {
+            for (const auto& box : dialogs.boxes)
+                fprintf(stderr, "box: %s\n", box.text.toUtf8().constData());
+            _exit(2);
+        }
+        _exit(ComPortName == "COM1" && f.NCOM[1]->isChecked() ? 0 : 4);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "2: other boxes, 3: could not become nobody, 4: marks moved";
+}
+
+// ---- Serial adapters, which have no link ----
+
+class AdapterFixture : public ComChoiceFixture {
+protected:
+    // The adapter appears under its stable name, leading to a node of its own.
+    Pty& plugAdapter(const std::string& stableName)
+    {
+        auto& pty = adapters[stableName];
+        pty = std::make_unique<Pty>();
+        const auto at = byIdDir() / stableName;
+        std::filesystem::remove(at);
+        std::filesystem::create_symlink(pty->slave(), at);
+        return *pty;
+    }
+
+    // The tip the menu shows over an item, as the pointer rests on it.
+    static QString hoverTip(QMenu* menu, QAction* item)
+    {
+        QToolTip::hideText();
+        const QPoint at = menu->actionGeometry(item).center();
+        QHelpEvent hover(QEvent::ToolTip, at, menu->mapToGlobal(at));
+        QApplication::sendEvent(menu, &hover);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    }
+
+    void openPortList(TMainForm& f)
+    {
+        f.COMMenu->popup(f.mapToGlobal(QPoint(300, 80)));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(f.COMMenu));
+        f.COMMenu->setActiveAction(f.COM11->menuAction());
+        QTest::keyClick(f.COMMenu, Qt::Key_Right);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(f.COM11));
+    }
+
+    std::map<std::string, std::unique_ptr<Pty>> adapters;
+};
+
+const std::string adapterA = "usb-Maker_Adapter_A7-if00-port0";
+const std::string adapterB = "usb-Maker_Adapter_B2-if00-port0";
+
+TEST_F(AdapterFixture, APluggedInAdapterIsChosenWithoutALinkAndKeptAcrossRestartAndReplugging)
+{
+    // A laptop without a serial port of its own: the first start takes COM1, which is not there.
+    ProbeForm& f = makeForm();
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].text.toStdString(), "Open COM port error !\n" + (dir.path() / "dev" / "ttyS0").string()
+                                                       + ": " + std::strerror(ENOENT));
+    dialogs.boxes.clear();
+
+    plugAdapter(adapterA);
+    f.NCOM[1]->trigger();
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_EQ(ComPortName, "COM1");
+    EXPECT_EQ(storedPort(), "COM1");
+    EXPECT_TRUE(adapters[adapterA]->hears(0x3C));
+
+    form->close();
+    form.reset();
+    ::ExitCom();
+    // Unplugged and plugged in again: another node, the same stable name.
+    adapters[adapterA].reset();
+    plugAdapter(adapterA);
+    calls.clear();
+    ProbeForm& again = makeForm();
+    EXPECT_EQ(calls, std::vector<std::string>{"open COM1"});
+    EXPECT_EQ(checkedItems(again), std::vector<int>{1});
+    EXPECT_TRUE(dialogs.boxes.empty());
+    EXPECT_TRUE(adapters[adapterA]->hears(0xC3));
+}
+
+TEST_F(AdapterFixture, TheMenuShowsTheDeviceOfEachItemAndFollowsAdaptersThatCome)
+{
+    plugIn(3);
+    plugAdapter(adapterB);
+    ProbeForm& f = makeForm();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    const std::string byB = (byIdDir() / adapterB).string();
+    const std::string dev = (dir.path() / "dev").string();
+
+    openPortList(f);
+    EXPECT_EQ(f.NCOM[1]->text(), "COM 1") << "the captions stay";
+    EXPECT_EQ(hoverTip(f.COM11, f.NCOM[1]).toStdString(), byB + " \u2192 " + adapters[adapterB]->slave());
+    EXPECT_EQ(hoverTip(f.COM11, f.NCOM[2]).toStdString(), dev + "/ttyS0 (not present)");
+    EXPECT_EQ(hoverTip(f.COM11, f.NCOM[3]).toStdString(),
+              (portsDir() / "COM3").string() + " \u2192 " + ptys[3]->slave());
+    f.COMMenu->close();
+
+    // A second adapter whose stable name sorts first takes COM 1 the next time the list opens.
+    plugAdapter(adapterA);
+    openPortList(f);
+    EXPECT_EQ(hoverTip(f.COM11, f.NCOM[1]).toStdString(),
+              (byIdDir() / adapterA).string() + " \u2192 " + adapters[adapterA]->slave());
+    EXPECT_EQ(hoverTip(f.COM11, f.NCOM[2]).toStdString(), byB + " \u2192 " + adapters[adapterB]->slave());
+    EXPECT_EQ(f.NCOM[4]->toolTip().toStdString(), dev + "/ttyS1 (not present)");
+    QTest::keyClick(f.COM11, Qt::Key_Escape);
+    f.COMMenu->close();
 }
 
 } // namespace

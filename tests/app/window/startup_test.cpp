@@ -12,7 +12,9 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <map>
 #include <ostream>
 #include <vector>
@@ -569,7 +571,8 @@ TEST(DeviceLinkHooks, PortErrorsOfTheLinkShowAsTheProgramsBoxes)
     velko::InstallDeviceLinkHooks();
     EXPECT_STREQ(::OpenCom("/nonexistent/port"), "Error");
     ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text, "Open COM port error !");
+    EXPECT_EQ(dialogs.boxes[0].text.toStdString(),
+              std::string("Open COM port error !\n/nonexistent/port: ") + std::strerror(ENOENT));
     EXPECT_EQ(dialogs.boxes[0].caption, "COM Error");
     EXPECT_EQ(dialogs.boxes[0].icon, velko::BoxIcon::Error);
 }
