@@ -26,6 +26,16 @@ protected:
         UnitTest::SetUp();
         LoaderUnit u = makeUnit(GetParam().preset);
         u.setLoader(GetParam().patch ? LoaderKind::NeedsPatch : LoaderKind::ReportsVersion);
+        // Every byte of the segments its own, so that a byte read into the wrong place shows.
+        if (GetParam().preset != Preset::Erased) {
+            Bytes b(128), a(128);
+            for (std::size_t k = 0; k < 128; ++k) {
+                b[k] = static_cast<Byte>(0x11 + 3 * k);
+                a[k] = static_cast<Byte>(0x11 ^ (5 * k + 1));
+            }
+            u.put(map::SegmentB, b);
+            u.put(map::SegmentA, a);
+        }
         attach(std::move(u));
         pw = passwordOf(GetParam().preset);
     }

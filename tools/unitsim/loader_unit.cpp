@@ -2,6 +2,7 @@
 
 #include "unit_passwords.h"
 
+#include "factory_settings.h"
 #include "frames.h"
 #include "scripted_units.h"
 
@@ -70,38 +71,16 @@ void fillProgram(std::vector<Byte>& memory, Address from, Address to, std::uint3
     }
 }
 
-void fillSettings(std::vector<Byte>& memory, Byte seed)
-{
-    for (std::size_t k = 0; k < map::InfoSegmentBytes; ++k) {
-        memory[map::SegmentB + k] = static_cast<Byte>(seed + 3 * k);
-        memory[map::SegmentA + k] = static_cast<Byte>(seed ^ (5 * k + 1));
-    }
-}
-
-// Serial number as Hamming codewords, the model tag and the factory date.
-void fillIdentification(std::vector<Byte>& memory, const std::array<Byte, 6>& serialCodewords, Byte year, Byte month,
-                        Byte day)
-{
-    std::copy(serialCodewords.begin(), serialCodewords.end(), memory.begin() + 0xFFD0);
-    memory[0xFFD6] = 'Q';
-    memory[0xFFD7] = '3';
-    memory[0xFFD8] = '7';
-    memory[0xFFD9] = year;
-    memory[0xFFDA] = month;
-    memory[0xFFDB] = day;
-}
-
-LoaderUnit presetUnit(const VectorTable& vectors, Byte settingsSeed, std::uint32_t programSeed,
-                      const std::array<Byte, 6>& serial, Byte year, Byte month, Byte day)
+LoaderUnit presetUnit(const VectorTable& vectors, std::uint32_t programSeed, const Identity& identity)
 {
     LoaderUnit unit;
-    fillSettings(unit.memory(), settingsSeed);
-    // The ID code in Segment A bytes 2-7, one Hamming codeword a digit, like the serial number.
-    std::copy(serial.begin(), serial.end(), unit.memory().begin() + map::SegmentA + 2);
+    const InfoSegments settings = FactorySegments(identity);
+    unit.put(map::SegmentB, settings.segmentB);
+    unit.put(map::SegmentA, settings.segmentA);
     const Address start = word(vectors[30], vectors[31]);
     if (start >= map::MainStart && start < map::IdentBlock)
         fillProgram(unit.memory(), start, map::IdentBlock, programSeed);
-    fillIdentification(unit.memory(), serial, year, month, day);
+    unit.put(0xFFD0, IdentificationBlock(identity));
     unit.put(map::Vectors, Bytes(vectors.begin(), vectors.end()));
     return unit;
 }
@@ -113,16 +92,18 @@ LoaderUnit presetUnit(const VectorTable& vectors, Byte settingsSeed, std::uint32
 const VectorTable LoaderUnit::TransmitterVectors = velko::TxPasswordTable;
 const VectorTable LoaderUnit::ReceiverVectors = velko::RxPasswordTable;
 
+// The two units of one set, made the same day.
+const Identity LoaderUnit::TransmitterIdentity = {{2, 4, 1, 0, 9, 3}, 24, 5, 17};
+const Identity LoaderUnit::ReceiverIdentity = {{2, 4, 1, 0, 9, 4}, 24, 5, 17};
+
 LoaderUnit LoaderUnit::transmitter(const VectorTable& vectors)
 {
-    // Serial 1A2B3C (codewords of 1, A, 2, B, 3, C), made 2024-05-17.
-    return presetUnit(vectors, 0x11, 0x7E5u, {0x0F, 0xA5, 0x33, 0xAA, 0x3C, 0xC3}, 24, 5, 17);
+    return presetUnit(vectors, 0x7E5u, TransmitterIdentity);
 }
 
 LoaderUnit LoaderUnit::receiver(const VectorTable& vectors)
 {
-    // Serial 4D5E6F, made 2023-11-02.
-    return presetUnit(vectors, 0x52, 0x3C9u, {0x55, 0xCC, 0x5A, 0xF0, 0x66, 0xFF}, 23, 11, 2);
+    return presetUnit(vectors, 0x3C9u, ReceiverIdentity);
 }
 
 LoaderUnit LoaderUnit::erased() { return LoaderUnit(); }

@@ -12,6 +12,7 @@
 // MassEraseTime, writing flash FlashByteTime per byte. Writes to RAM and reads take nothing.
 #pragma once
 
+#include "factory_settings.h"
 #include "sim_line.h"
 
 #include <array>
@@ -86,8 +87,12 @@ class LoaderUnit final : public Unit {
 public:
     static const VectorTable TransmitterVectors;
     static const VectorTable ReceiverVectors;
+    // Serial numbers 241093 and 241094 of one set, made 2024-05-17.
+    static const Identity TransmitterIdentity;
+    static const Identity ReceiverIdentity;
 
-    // Units with settings, a program from their reset vector and an identification block.
+    // Units as they leave the factory: the set's settings (factory_settings.h), a program
+    // from their reset vector and an identification block.
     static LoaderUnit transmitter(const VectorTable& vectors = TransmitterVectors);
     static LoaderUnit receiver(const VectorTable& vectors = ReceiverVectors);
     // Every flash byte 0xFF: it answers to the blank password.

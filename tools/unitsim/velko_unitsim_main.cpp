@@ -30,7 +30,7 @@ const char* const Usage =
     "usage: velko-unitsim [--unit tx|rx|erased] [--loader version|patch] [--memory FILE]\n"
     "                     [--fault KIND:COMMAND[@ADDRESS][,...]]...\n"
     "Serves one simulated unit on a pseudo-terminal and prints its path.\n"
-    "  --unit tx|rx|erased     the preset (default tx)\n"
+    "  --unit tx|rx|erased     a set's transmitter or receiver, or an erased unit (default tx)\n"
     "  --loader version|patch  a loader that gives its version, or one that needs the patch\n"
     "  --memory FILE           the unit's 64 KiB from FILE if it exists, saved there at the end\n";
 

@@ -180,7 +180,7 @@ TEST_F(DeviceRoadTest, ReadShowsTheUnitsIdentification)
     TMainForm& f = makeForm();
     read(f);
     EXPECT_EQ(f.IDCODE->text(), "371A2B3C");
-    EXPECT_EQ(f.MachineSN->text(), "371A2B3C") << "the transmitter preset's serial";
+    EXPECT_EQ(f.MachineSN->text(), "37241093") << "the transmitter preset's serial";
     EXPECT_EQ(f.EEqupmentDate->text(), "2024/05/17");
 }
 
@@ -235,8 +235,8 @@ TEST_F(DeviceRoadTest, WriteAfterReadPutsTheEditedImageOnTheUnit)
     EXPECT_EQ(unitImage(unit), expected);
     EXPECT_EQ(velko::SegA(expected, 2), 0x00);
     EXPECT_EQ(velko::SegA(expected, 7), 0x3C);
-    EXPECT_EQ(velko::SegB(expected, 96), 0x1A) << "serial 1A2B3C, two digits a byte";
-    EXPECT_EQ(velko::SegB(expected, 100), 0x24) << "the factory date as BCD";
+    EXPECT_EQ(unit.bytes(map::SegmentB + 96, 3), (Bytes{0x24, 0x10, 0x93})) << "serial 241093, two digits a byte";
+    EXPECT_EQ(unit.bytes(map::SegmentB + 100, 3), (Bytes{0x24, 0x05, 0x17})) << "the factory date as BCD";
     velko::CalculateCheckBytes(expected);
     EXPECT_EQ(velko::SegA(velko::EditImage, 8), velko::SegA(expected, 8));
     EXPECT_EQ(velko::SegA(velko::EditImage, 9), velko::SegA(expected, 9));
@@ -349,7 +349,7 @@ TEST(DeviceRoadsOnALine, ReadThenWriteTheStandaloneUnit)
         f.ReadSetBtnMouseUp(f.ReadSetBtn, Qt::LeftButton, {}, 1, 1);
         ASSERT_EQ(dialogs.boxes.size(), 1u);
         EXPECT_EQ(dialogs.boxes[0].text, QStringLiteral("讀取設定完成!!"));
-        EXPECT_EQ(f.MachineSN->text(), "374D5E6F");
+        EXPECT_EQ(f.MachineSN->text(), "37241094");
 
         velko::SegB(velko::EditImage, 60) = 0x42;
         f.WriteSetBtnMouseUp(f.WriteSetBtn, Qt::LeftButton, {}, 1, 1);
