@@ -63,8 +63,9 @@ TEST_P(PortMapTest, NamesLeadToDevices)
     const velko::PortMap map(folders);
     for (const Lookup& l : c.lookups) {
         EXPECT_EQ(map.Device(l.name), rooted(l.device)) << l.name;
-        if (l.tip)
+        if (l.tip) {
             EXPECT_EQ(map.Tip(l.name), rooted(l.tip)) << l.name;
+        }
     }
 }
 
