@@ -128,6 +128,7 @@ void StoreLEDGleamFunc(SegmentImage& image, int item);
 ItemPick LEDGleamFuncItem(const SegmentImage& image);
 inline constexpr BitListField TxRemoteFuncField{{InSegA(19), 2}, 0};
 ItemPick TxRemoteFuncItem(const SegmentImage& image);
+// Here item 1 ("關          機") is the one that sets the bit.
 inline constexpr BitListField PassiveEMSFuncField{{InSegA(18), 4}, 1};
 ItemPick PassiveEMSFuncItem(const SegmentImage& image);
 inline constexpr TableListField PassiveTimeFuncField{InSegA(10), PassiveTimeTable};
