@@ -1,5 +1,7 @@
 #include "battery_limits.h"
 
+#include "settings_map.h"
+
 #include <charconv>
 
 namespace velko {
@@ -59,8 +61,8 @@ bool StoreBatteryPair(std::string_view high, std::string_view low, BatteryPair p
     const auto l = BatteryVoltage(low);
     if (!h || !l)
         return false;
-    const int typed = pair == BatteryPair::Upper ? 108 : 112;
-    const int words = pair == BatteryPair::Upper ? 116 : 120;
+    const int typed = (pair == BatteryPair::Upper ? BatteryVoltsField[0] : BatteryVoltsField[2]).k;
+    const int words = (pair == BatteryPair::Upper ? UpperBandWords : LowerBandWords).k;
     const BatteryWords w = BatteryBandWords(*h, *l);
     SegmentRow& b = image[SegmentBRow];
     PutWord(b, words, w.mid);

@@ -29,8 +29,8 @@ std::optional<float> BatteryVoltage(std::string_view text);
 // exact decimal arithmetic, and the units were calibrated against these figures.
 BatteryWords BatteryBandWords(float high, float low);
 
-// Stores a pair's typed voltages and its two words into Segment B of `image` (upper pair:
-// bytes 108-111 and 116-119; lower: 112-115 and 120-123). Both texts must be of the form
+// Stores a pair's typed voltages and its two words into Segment B of `image` (the pair's
+// BatteryVoltsField bytes and its band words). Both texts must be of the form
 // "d.dd"; otherwise nothing is stored and the result is false.
 bool StoreBatteryPair(std::string_view high, std::string_view low, BatteryPair pair,
                       SegmentImage& image = EditImage);

@@ -12,16 +12,19 @@ struct KeyOfBit {
 
 // The numbering order; bits 1-6 take a relay but belong to no key.
 constexpr KeyOfBit NumberingOrder[] = {
-    {MaskBitR0, "R0", 104},     {MaskBitR1, "R1", 116},     {1, "", -1},
+    {MaskBitR0, "R0", R0RelayWord.k},     {MaskBitR1, "R1", R1RelayWord.k},     {1, "", -1},
     {2, "", -1},                {3, "", -1},                {4, "", -1},
-    {5, "", -1},                {6, "", -1},                {MaskBitSw1A, "SW 1A", 94},
-    {MaskBitSw1B, "SW 1B", 96}, {MaskBitSw2A, "SW 2A", 98}, {MaskBitSw2B, "SW 2B", 100},
-    {MaskBitAR, "AR", 122},
+    {5, "", -1},                {6, "", -1},                {MaskBitSw1A, "SW 1A", Sw1ARelayWord.k},
+    {MaskBitSw1B, "SW 1B", Sw1BRelayWord.k}, {MaskBitSw2A, "SW 2A", Sw2ARelayWord.k}, {MaskBitSw2B, "SW 2B", Sw2BRelayWord.k},
+    {MaskBitAR, "AR", ARRelayWord.k},
 };
 
 } // namespace
 
-bool R0Inching(std::uint8_t r0Byte) { return (r0Byte & 0x80) != 0 && (r0Byte & 0x10) == 0; }
+bool R0Inching(std::uint8_t r0Byte)
+{
+    return ((r0Byte >> R0InchingBit.bit) & 1u) != 0 && ((r0Byte >> R0InchingRelayBit.bit) & 1u) == 0;
+}
 
 KeyRelayNumbering NumberKeyRelays(std::uint16_t keyEnableMask, std::uint8_t r0Byte)
 {
@@ -47,7 +50,7 @@ KeyRelayNumbering NumberKeyRelays(std::uint16_t keyEnableMask, std::uint8_t r0By
 
 KeyRelayNumbering NumberKeyRelays(const SegmentImage& image)
 {
-    return NumberKeyRelays(GetWord(image[SegmentARow], KeyEnableMaskByte), SegA(image, 16));
+    return NumberKeyRelays(WordAt(image, KeyEnableMask), At(image, R0Field));
 }
 
 std::string KeyRelayName(int number) { return "RY" + std::to_string(number); }

@@ -3,28 +3,13 @@
 #pragma once
 
 #include "settings_image.h"
+#include "settings_map.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace velko {
-
-// KeyEnableMask lives in Segment A bytes 26 (low) and 27 (high).
-inline constexpr int KeyEnableMaskByte = 26;
-inline constexpr int KeyRelayCountByte = 37;
-// Bytes cleared before every numbering; the action relay's word (122-123) is not among them.
-inline constexpr int KeyRelayWordsFirst = 92;
-inline constexpr int KeyRelayWordsLast = 117;
-
-// Mask bits of the keys.
-inline constexpr int MaskBitR1 = 0;
-inline constexpr int MaskBitSw1A = 7;
-inline constexpr int MaskBitSw1B = 8;
-inline constexpr int MaskBitSw2A = 9;
-inline constexpr int MaskBitSw2B = 10;
-inline constexpr int MaskBitR0 = 12;
-inline constexpr int MaskBitAR = 15;
 
 // Pixels per grid column: a 41-px cell and its 1-px line.
 inline constexpr int KeyRelayColumnPixels = 42;
@@ -41,7 +26,7 @@ struct KeyRelayNumbering {
     int count() const { return static_cast<int>(relays.size()); }
 };
 
-// An inching R0 (bit 7 set, bit 4 clear in byte 16) takes no relay.
+// An inching R0 (its inching bit set, its relay bit clear) takes no relay.
 bool R0Inching(std::uint8_t r0Byte);
 
 // Numbers the relays of the mask bits 12, 0, 1 ... 10, 15 that are set; bits 11, 13 and 14
@@ -55,7 +40,7 @@ std::string KeyRelayName(int number);
 // Width of the key-relay grid showing `count` relays beside its fixed column.
 inline int KeyRelayGridWidth(int count) { return KeyRelayColumnPixels * (count + 1); }
 
-// Clears bytes 92-117, stores each keyed relay's word and byte 37 := the count.
+// Clears the key relay words, stores each keyed relay's word and the key-relay count.
 void StoreKeyRelays(SegmentImage& image, const KeyRelayNumbering& numbering);
 
 } // namespace velko

@@ -7,6 +7,7 @@
 #include "mainform_controls.h"
 #include "registry_store.h"
 #include "settings_image.h"
+#include "settings_map.h"
 #include "text_file.h"
 #include "window_bounds.h"
 
@@ -45,17 +46,12 @@ void RestoreStartupDir()
 } // namespace velko
 
 using velko::EditImage;
-using velko::SegA;
-using velko::SegB;
 
 namespace {
 
 // The client area the window definition makes.
 constexpr int DesignedWidth = 792;
 constexpr int DesignedHeight = 548;
-
-void clearBit(std::uint8_t& byte, int bit) { byte = static_cast<std::uint8_t>(byte & ~(1u << bit)); }
-void setBit(std::uint8_t& byte, int bit) { byte = static_cast<std::uint8_t>(byte | (1u << bit)); }
 
 } // namespace
 
@@ -86,28 +82,18 @@ TMainForm::TMainForm(QWidget* owner) : QWidget(owner)
     ShowPage(0);
 
     // 6: joystick gaps.
-    for (int i = 0; i < 4; ++i)
-        SegB(EditImage, 54 + i) = 25;
+    for (velko::ImageByte gap : velko::GapField)
+        velko::At(EditImage, gap) = velko::DefaultGap;
     QLineEdit* const gaps[] = {VR1YGap, VR1XGap, VR2YGap, VR2XGap};
     for (int i = 0; i < 4; ++i)
-        gaps[i]->setText(QString::number(SegB(EditImage, 54 + i)));
+        gaps[i]->setText(QString::number(velko::At(EditImage, velko::GapField[i])));
 
     // 7: the power-on mode.
     OpenModeFunc->setCurrentIndex(1);
     OpenModeFuncChange(nullptr);
 
     // 8: key bytes that start-up owns.
-    std::uint8_t& mask27 = SegA(EditImage, 27);
-    clearBit(mask27, 3);
-    SegA(EditImage, 26) &= 0x81;
-    for (int k : {106, 107, 108, 109, 110, 111, 112, 113, 114, 115, 92, 93, 102, 103})
-        SegA(EditImage, k) = 0;
-    setBit(mask27, 5);
-    setBit(mask27, 6);
-    SegA(EditImage, 14) = 0;
-    SegA(EditImage, 15) = 0;
-    SegA(EditImage, 13) = 0;
-    clearBit(SegA(EditImage, 19), 5);
+    velko::StoreStartUpKeyBytes(EditImage);
 
     // 9: the allocation template.
     AllocationTemplate = QByteArray::fromStdString(velko::JoinLines(velko::SplitLines(velko::ReadFileBytes("ETM.vfa"))));
@@ -245,9 +231,10 @@ void TMainForm::FormCreate(QObject*)
         velko::SetEditColour(edit, velko::TakenColour);
 
     DutyCounter->setText(QStringLiteral("10"));
-    SegB(EditImage, 51) = static_cast<std::uint8_t>(velko::StrToInt(DutyCounter->text().trimmed()));
+    velko::At(EditImage, velko::DutyCounterField) =
+        static_cast<std::uint8_t>(velko::StrToInt(DutyCounter->text().trimmed()));
     DutyTx->setText(QStringLiteral("2"));
-    SegB(EditImage, 52) = static_cast<std::uint8_t>(velko::StrToInt(DutyTx->text().trimmed()));
+    velko::At(EditImage, velko::DutyTxField) = static_cast<std::uint8_t>(velko::StrToInt(DutyTx->text().trimmed()));
     velko::SetEditColour(DutyCounter, velko::TakenColour);
     velko::SetEditColour(DutyTx, velko::TakenColour);
 }

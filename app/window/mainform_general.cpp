@@ -6,31 +6,14 @@
 #include "key_relays.h"
 #include "mainform_controls.h"
 #include "settings_image.h"
+#include "settings_map.h"
 
 #include <QComboBox>
 #include <QPainter>
 
-#include <array>
-
 using velko::EditImage;
-using velko::SegA;
-using velko::SegB;
 
 namespace {
-
-void setBit(std::uint8_t& byte, int bit) { byte = static_cast<std::uint8_t>(byte | (1u << bit)); }
-void clearBit(std::uint8_t& byte, int bit) { byte = static_cast<std::uint8_t>(byte & ~(1u << bit)); }
-void putBit(std::uint8_t& byte, int bit, bool on) { on ? setBit(byte, bit) : clearBit(byte, bit); }
-
-std::uint16_t keyEnableMask() { return velko::GetWord(EditImage[velko::SegmentARow], velko::KeyEnableMaskByte); }
-void putKeyEnableMask(std::uint16_t mask) { velko::PutWord(EditImage[velko::SegmentARow], velko::KeyEnableMaskByte, mask); }
-void putMaskBit(int bit, bool on)
-{
-    const std::uint16_t mask = keyEnableMask();
-    putKeyEnableMask(static_cast<std::uint16_t>(on ? mask | (1u << bit) : mask & ~(1u << bit)));
-}
-
-void putTxTime(std::uint16_t value) { velko::PutWord(EditImage[velko::SegmentARow], 28, value); }
 
 // The item of a list, or -1 when it shows none of the `items` a handler knows.
 int itemOf(const QComboBox* list, int items)
@@ -39,17 +22,12 @@ int itemOf(const QComboBox* list, int items)
     return item >= 0 && item < items ? item : -1;
 }
 
-struct FlashPair {
-    std::uint8_t on, period;
-};
-constexpr std::array<FlashPair, 9> LEDGleamPairs = {
-    {{150, 150}, {6, 50}, {25, 50}, {20, 50}, {20, 75}, {20, 100}, {20, 150}, {20, 200}, {0, 150}}};
-
-// Auto-off times in ticks; item 0 never powers off.
-constexpr std::array<std::uint32_t, 8> AutoOffTicks = {0, 40000, 80000, 120000, 240000, 480000, 720000, 960000};
-
-// The action relay's bit in byte 16.
-constexpr int ARBit = 6;
+// What a list of one bit or one table byte stores for the item it shows.
+template <typename Field>
+void storeItem(const QComboBox* list, const Field& field)
+{
+    velko::StoreItem(EditImage, field, list->currentIndex());
+}
 
 // Grid cells drawn by the window's own handler, on the fixed colour the chrome gave the grid.
 class KeyRelayCellDelegate : public velko::FixedCellsDelegate {
@@ -90,34 +68,25 @@ void TMainForm::RunWithItem(QComboBox* list, ListHandler handler, int item)
 void TMainForm::OpenModeFuncChange(QObject*)
 {
     // Only "開機鍵開機" is offered to the units: power-on mode 01 whatever was picked.
-    std::uint8_t& byte18 = SegA(EditImage, 18);
-    byte18 = static_cast<std::uint8_t>((byte18 | 0x01) & ~0x02);
+    velko::StoreOpenModeFunc(EditImage);
     OpenModeFunc->setCurrentIndex(1);
 }
 
 void TMainForm::TxModeFuncChange(QObject*)
 {
-    std::uint8_t& byte18 = SegA(EditImage, 18);
-    setBit(byte18, 2);
-    clearBit(byte18, 3);
     PassiveEMSFunc->setEnabled(true);
     SleepEMSFunc->setEnabled(true);
 
     const int item = itemOf(TxModeFunc, 9);
+    velko::StoreTxModeFunc(EditImage, item, DutyCycleFunc->currentIndex());
     if (item == 0) {
         // Not continuous: the power-saving choice decides the transmission time, and a unit
         // that sleeps between transmissions always shuts off passively without powering off.
-        putTxTime(DutyCycleFunc->currentIndex() == 0 ? 40 : 15);
-        clearBit(byte18, 2);
         RunWithItem(SleepEMSFunc, &TMainForm::SleepEMSFuncChange, 1);
         SleepEMSFunc->setEnabled(false);
         RunWithItem(PassiveEMSFunc, &TMainForm::PassiveEMSFuncChange, 0);
         PassiveEMSFunc->setEnabled(false);
-    } else if (item >= 1 && item <= 7) {
-        putTxTime(velko::TxTimeTable[static_cast<std::size_t>(item - 1)]);
     } else if (item == 8) {
-        putTxTime(255);
-        setBit(byte18, 3);
         RunWithItem(SleepEMSFunc, &TMainForm::SleepEMSFuncChange, 1);
         SleepEMSFunc->setEnabled(false);
     }
@@ -125,70 +94,42 @@ void TMainForm::TxModeFuncChange(QObject*)
 
 void TMainForm::DutyCycleFuncChange(QObject*)
 {
-    const int item = itemOf(DutyCycleFunc, 2);
-    if (item < 0)
-        return;
-    putBit(SegA(EditImage, 19), 4, item == 0);
-    if (TxModeFunc->currentIndex() == 0) {
-        clearBit(SegA(EditImage, 18), 2);
-        putTxTime(item == 0 ? 40 : 15);
-    }
+    velko::StoreDutyCycleFunc(EditImage, DutyCycleFunc->currentIndex(), TxModeFunc->currentIndex());
 }
 
 void TMainForm::SleepEMSFuncChange(QObject*)
 {
-    if (const int item = itemOf(SleepEMSFunc, 2); item >= 0)
-        putBit(SegA(EditImage, 18), 6, item == 0);
+    storeItem(SleepEMSFunc, velko::SleepEMSFuncField);
 }
 
 void TMainForm::LEDGleamFuncChange(QObject*)
 {
-    if (const int item = itemOf(LEDGleamFunc, 9); item >= 0) {
-        SegA(EditImage, 30) = LEDGleamPairs[static_cast<std::size_t>(item)].on;
-        SegA(EditImage, 31) = LEDGleamPairs[static_cast<std::size_t>(item)].period;
-    }
+    velko::StoreLEDGleamFunc(EditImage, LEDGleamFunc->currentIndex());
 }
 
 void TMainForm::TxRemoteFuncChange(QObject*)
 {
-    if (const int item = itemOf(TxRemoteFunc, 2); item >= 0)
-        putBit(SegA(EditImage, 19), 2, item == 0);
+    storeItem(TxRemoteFunc, velko::TxRemoteFuncField);
 }
 
 void TMainForm::PassiveEMSFuncChange(QObject*)
 {
-    // Here item 1 ("關          機") is the one that sets the bit.
-    if (const int item = itemOf(PassiveEMSFunc, 2); item >= 0)
-        putBit(SegA(EditImage, 18), 4, item == 1);
+    storeItem(PassiveEMSFunc, velko::PassiveEMSFuncField);
 }
 
 void TMainForm::PassiveTimeFuncChange(QObject*)
 {
-    if (const int item = itemOf(PassiveTimeFunc, 10); item >= 0)
-        SegA(EditImage, 10) = velko::PassiveTimeTable[static_cast<std::size_t>(item)];
+    storeItem(PassiveTimeFunc, velko::PassiveTimeFuncField);
 }
 
 void TMainForm::AutoOffFuncChange(QObject*)
 {
-    std::uint8_t& byte19 = SegA(EditImage, 19);
-    setBit(byte19, 3);
-    const int item = itemOf(AutoOffFunc, 8);
-    if (item < 0)
-        return;
-    if (item == 0)
-        clearBit(byte19, 3);
-    // High word first, each word low byte first.
-    const std::uint32_t ticks = AutoOffTicks[static_cast<std::size_t>(item)];
-    SegA(EditImage, 22) = static_cast<std::uint8_t>(ticks >> 16);
-    SegA(EditImage, 23) = static_cast<std::uint8_t>(ticks >> 24);
-    SegA(EditImage, 24) = static_cast<std::uint8_t>(ticks);
-    SegA(EditImage, 25) = static_cast<std::uint8_t>(ticks >> 8);
+    velko::StoreAutoOffFunc(EditImage, AutoOffFunc->currentIndex());
 }
 
 void TMainForm::RxRemoteFuncChange(QObject*)
 {
-    if (const int item = itemOf(RxRemoteFunc, 2); item >= 0)
-        putBit(SegA(EditImage, 19), 1, item == 0);
+    storeItem(RxRemoteFunc, velko::RxRemoteFuncField);
 }
 
 // ---- Keys ----
@@ -202,20 +143,15 @@ void TMainForm::KeyRelaysChanged()
 
 void TMainForm::R0FuncChange(QObject*)
 {
-    // Byte 16 keeps only the action relay's bit, and the action relay's mask bit follows it.
-    std::uint8_t& byte16 = SegA(EditImage, 16);
-    const bool actionRelay = (byte16 & (1u << ARBit)) != 0;
-    byte16 = actionRelay ? 0x40 : 0x00;
-    putMaskBit(velko::MaskBitAR, actionRelay);
+    const int item = itemOf(R0Func, 3);
+    velko::StoreR0Func(EditImage, item);
     for (QWidget* w : std::initializer_list<QWidget*>{InchTime, InchTimeLabel, R0R1RepFunc, R0R1RepLabel})
         w->hide();
-    putMaskBit(velko::MaskBitR0, true);
     R0EMS->setEnabled(true);
 
     const bool r1InUse = R1Func->currentIndex() != 2;
-    switch (itemOf(R0Func, 3)) {
+    switch (item) {
     case 0: // normal
-        byte16 |= 0x01;
         RunWithItem(R0EMS, &TMainForm::R0EMSChange, 0);
         R0EMS->setEnabled(false);
         if (r1InUse) {
@@ -224,7 +160,6 @@ void TMainForm::R0FuncChange(QObject*)
         }
         break;
     case 1: // latching
-        byte16 |= 0x04;
         RunWithItem(R0EMS, &TMainForm::R0EMSChange, 1);
         if (r1InUse) {
             R0R1RepFunc->show();
@@ -232,7 +167,6 @@ void TMainForm::R0FuncChange(QObject*)
         }
         break;
     case 2: // inching: no relay, no inhibit
-        byte16 |= 0x80;
         RunWithItem(R0EMS, &TMainForm::R0EMSChange, 1);
         R0EMS->setEnabled(false);
         InchTime->show();
@@ -245,28 +179,23 @@ void TMainForm::R0FuncChange(QObject*)
 
 void TMainForm::InchTimeChange(QObject*)
 {
-    const int item = InchTime->currentIndex();
-    if (item >= 0 && item < static_cast<int>(velko::InchTimeTable.size()))
-        SegA(EditImage, 11) = velko::InchTimeTable[static_cast<std::size_t>(item)];
+    storeItem(InchTime, velko::InchTimeField);
 }
 
 void TMainForm::R0EMSChange(QObject*)
 {
-    if (const int item = itemOf(R0EMS, 2); item >= 0)
-        putBit(SegA(EditImage, 16), 5, item == 0);
+    storeItem(R0EMS, velko::R0EMSField);
 }
 
 void TMainForm::R1FuncChange(QObject*)
 {
-    putMaskBit(velko::MaskBitR1, true);
+    const int item = itemOf(R1Func, 3);
+    velko::StoreR1Func(EditImage, item);
     R1EMS->setEnabled(true);
-    std::uint8_t& byte13 = SegA(EditImage, 13);
-    byte13 &= 0xE0; // the mode bits; EMS and inhibit stay
 
     const bool r0Inching = R0Func->currentIndex() == 2;
-    switch (itemOf(R1Func, 3)) {
+    switch (item) {
     case 0: // normal
-        setBit(byte13, 0);
         RunWithItem(R1EMS, &TMainForm::R1EMSChange, 0);
         R1EMS->setEnabled(false);
         if (!r0Inching) {
@@ -275,7 +204,6 @@ void TMainForm::R1FuncChange(QObject*)
         }
         break;
     case 1: // latching
-        setBit(byte13, 2);
         RunWithItem(R1EMS, &TMainForm::R1EMSChange, 1);
         if (!r0Inching) {
             R0R1RepFunc->show();
@@ -283,7 +211,6 @@ void TMainForm::R1FuncChange(QObject*)
         }
         break;
     case 2: // not in use
-        putMaskBit(velko::MaskBitR1, false);
         RunWithItem(R1EMS, &TMainForm::R1EMSChange, 1);
         R1EMS->setEnabled(false);
         R0R1RepFunc->hide();
@@ -296,21 +223,12 @@ void TMainForm::R1FuncChange(QObject*)
 
 void TMainForm::R1EMSChange(QObject*)
 {
-    if (const int item = itemOf(R1EMS, 2); item >= 0)
-        putBit(SegA(EditImage, 13), 5, item == 0);
+    storeItem(R1EMS, velko::R1EMSField);
 }
 
 void TMainForm::R0R1RepFuncChange(QObject*)
 {
-    std::uint8_t& byte13 = SegA(EditImage, 13);
-    setBit(byte13, 7);
-    const int item = itemOf(R0R1RepFunc, 9);
-    if (item >= 0 && item <= 7) {
-        SegB(EditImage, 53) = velko::InhibitDelayTable[static_cast<std::size_t>(item)];
-    } else if (item == 8) {
-        clearBit(byte13, 7);
-        SegB(EditImage, 53) = 0;
-    }
+    velko::StoreR0R1RepFunc(EditImage, R0R1RepFunc->currentIndex());
 }
 
 // ---- Switches ----
@@ -319,7 +237,7 @@ void TMainForm::SwitchPositionChange(int position)
 {
     struct Position {
         QComboBox* list;
-        int maskBit;
+        const velko::BitListField& field;
         QComboBox* ems;
         ListHandler emsChange;
         QComboBox* other;
@@ -328,31 +246,30 @@ void TMainForm::SwitchPositionChange(int position)
         bool aPosition;
     };
     const Position positions[] = {
-        {SwBFunc, velko::MaskBitSw1A, SwBEMS, &TMainForm::SwBEMSChange, SwB1Func, SwBABFunc,
+        {SwBFunc, velko::SwBFuncField, SwBEMS, &TMainForm::SwBEMSChange, SwB1Func, SwBABFunc,
          &TMainForm::SwBABFuncChange, true},
-        {SwB1Func, velko::MaskBitSw1B, SwB1EMS, &TMainForm::SwB1EMSChange, SwBFunc, SwBABFunc,
+        {SwB1Func, velko::SwB1FuncField, SwB1EMS, &TMainForm::SwB1EMSChange, SwBFunc, SwBABFunc,
          &TMainForm::SwBABFuncChange, false},
-        {SwCFunc, velko::MaskBitSw2A, SwCEMS, &TMainForm::SwCEMSChange, SwC1Func, SwCABFunc,
+        {SwCFunc, velko::SwCFuncField, SwCEMS, &TMainForm::SwCEMSChange, SwC1Func, SwCABFunc,
          &TMainForm::SwCABFuncChange, true},
-        {SwC1Func, velko::MaskBitSw2B, SwC1EMS, &TMainForm::SwC1EMSChange, SwCFunc, SwCABFunc,
+        {SwC1Func, velko::SwC1FuncField, SwC1EMS, &TMainForm::SwC1EMSChange, SwCFunc, SwCABFunc,
          &TMainForm::SwCABFuncChange, false},
     };
     const Position& p = positions[position];
 
     p.ems->setEnabled(true);
     p.centre->setEnabled(true);
+    storeItem(p.list, p.field);
     switch (itemOf(p.list, 2)) {
     case 0: // in use: "= A+B" needs the other position too
         if (p.other->currentIndex() == 1) {
             RunWithItem(p.centre, p.centreChange, 1);
             p.centre->setEnabled(false);
         }
-        putMaskBit(p.maskBit, true);
         break;
     case 1: // not in use
         RunWithItem(p.centre, p.centreChange, 1);
         p.centre->setEnabled(false);
-        putMaskBit(p.maskBit, false);
         if (p.aPosition && p.other->currentIndex() == 0) {
             p.ems->setEnabled(false);
         } else {
@@ -372,38 +289,32 @@ void TMainForm::SwC1FuncChange(QObject*) { SwitchPositionChange(3); }
 
 void TMainForm::SwBABFuncChange(QObject*)
 {
-    if (const int item = itemOf(SwBABFunc, 2); item >= 0)
-        putBit(SegA(EditImage, 18), 7, item == 0);
+    storeItem(SwBABFunc, velko::SwBABFuncField);
 }
 
 void TMainForm::SwCABFuncChange(QObject*)
 {
-    if (const int item = itemOf(SwCABFunc, 2); item >= 0)
-        putBit(SegA(EditImage, 19), 6, item == 0);
+    storeItem(SwCABFunc, velko::SwCABFuncField);
 }
 
 void TMainForm::SwBEMSChange(QObject*)
 {
-    if (const int item = itemOf(SwBEMS, 2); item >= 0)
-        putBit(SegA(EditImage, 121), 1, item == 0);
+    storeItem(SwBEMS, velko::SwBEMSField);
 }
 
 void TMainForm::SwB1EMSChange(QObject*)
 {
-    if (const int item = itemOf(SwB1EMS, 2); item >= 0)
-        putBit(SegA(EditImage, 121), 2, item == 0);
+    storeItem(SwB1EMS, velko::SwB1EMSField);
 }
 
 void TMainForm::SwCEMSChange(QObject*)
 {
-    if (const int item = itemOf(SwCEMS, 2); item >= 0)
-        putBit(SegA(EditImage, 121), 3, item == 0);
+    storeItem(SwCEMS, velko::SwCEMSField);
 }
 
 void TMainForm::SwC1EMSChange(QObject*)
 {
-    if (const int item = itemOf(SwC1EMS, 2); item >= 0)
-        putBit(SegA(EditImage, 121), 4, item == 0);
+    storeItem(SwC1EMS, velko::SwC1EMSField);
 }
 
 // ---- Action relay ----
@@ -412,27 +323,17 @@ void TMainForm::ARRelaySelectChange(QObject*)
 {
     AR_Time->hide();
     ARTimeLabel->hide();
-    switch (itemOf(ARRelaySelect, 2)) {
-    case 0:
-        setBit(SegA(EditImage, 16), ARBit);
-        putMaskBit(velko::MaskBitAR, true);
+    velko::StoreARRelaySelect(EditImage, ARRelaySelect->currentIndex());
+    if (ARRelaySelect->currentIndex() == 0) {
         AR_Time->show();
         ARTimeLabel->show();
-        break;
-    case 1:
-        clearBit(SegA(EditImage, 16), ARBit);
-        putMaskBit(velko::MaskBitAR, false);
-        velko::PutWord(EditImage[velko::SegmentARow], 122, 0);
-        break;
-    default: break;
     }
     KeyRelaysChanged();
 }
 
 void TMainForm::AR_TimeChange(QObject*)
 {
-    if (const int item = itemOf(AR_Time, static_cast<int>(velko::ARTimeTable.size())); item >= 0)
-        SegA(EditImage, 124) = velko::ARTimeTable[static_cast<std::size_t>(item)];
+    storeItem(AR_Time, velko::AR_TimeField);
 }
 
 // ---- The key-relay table ----

@@ -6,37 +6,35 @@
 #include "owner_draw_cells.h"
 #include "relay_budget.h"
 #include "settings_image.h"
+#include "settings_map.h"
 
 #include <QComboBox>
 #include <QTimer>
 
 using velko::EditImage;
-using velko::SegA;
-using velko::SegB;
 
 namespace {
 
 using Handler = void (TMainForm::*)(QObject*);
 
-// The relay-count list, grid and count byte of each axis group, by AxisGroup.
+// The relay-count list and grid of each axis group, by AxisGroup.
 struct AxisPage {
     QComboBox* Ui::TMainForm::*count;
     QTableWidget* Ui::TMainForm::*grid;
-    int countByte;
     Handler countChange;
 };
 const AxisPage AxisPages[velko::AxisGroups] = {
-    {&Ui::TMainForm::UDRelayCount, &Ui::TMainForm::UDRelayTable, 38, &TMainForm::UDRelayCountChange},
-    {&Ui::TMainForm::LRRelayCount, &Ui::TMainForm::LRRelayTable, 39, &TMainForm::LRRelayCountChange},
-    {&Ui::TMainForm::EWRelayCount, &Ui::TMainForm::EWRelayTable, 40, &TMainForm::EWRelayCountChange},
-    {&Ui::TMainForm::SNRelayCount, &Ui::TMainForm::SNRelayTable, 41, &TMainForm::SNRelayCountChange},
+    {&Ui::TMainForm::UDRelayCount, &Ui::TMainForm::UDRelayTable, &TMainForm::UDRelayCountChange},
+    {&Ui::TMainForm::LRRelayCount, &Ui::TMainForm::LRRelayTable, &TMainForm::LRRelayCountChange},
+    {&Ui::TMainForm::EWRelayCount, &Ui::TMainForm::EWRelayTable, &TMainForm::EWRelayCountChange},
+    {&Ui::TMainForm::SNRelayCount, &Ui::TMainForm::SNRelayTable, &TMainForm::SNRelayCountChange},
 };
 
 void relayCountChange(TMainForm& form, int group)
 {
     const AxisPage& page = AxisPages[group];
     const int n = (form.*page.count)->currentIndex();
-    SegA(EditImage, page.countByte) = static_cast<std::uint8_t>(n & 0xFF);
+    velko::StoreRelayCount(EditImage, group, n);
     velko::AxisRelayNum(group) = n;
 
     QTableWidget* grid = form.*page.grid;
@@ -55,27 +53,18 @@ void relayCountChange(TMainForm& form, int group)
         form.Modify_Allocation_Draw();
 }
 
-// Item i stores entry i of the table; no item stores nothing.
-template <std::size_t N>
-void storeTableItem(const QComboBox* list, const std::array<std::uint8_t, N>& table, std::uint8_t& byte)
+// The acceleration delay and inching time of a lever direction: item i stores entry i of
+// the table; no item stores nothing.
+void accTimeChange(const QComboBox* list, velko::LeverDirection direction)
 {
-    const int item = list->currentIndex();
-    if (item >= 0 && item < static_cast<int>(N))
-        byte = table[static_cast<std::size_t>(item)];
+    velko::StoreItem(EditImage, velko::LeverAccTimeField[direction], list->currentIndex());
+}
+void inchTimeChange(const QComboBox* list, velko::LeverDirection direction)
+{
+    velko::StoreItem(EditImage, velko::LeverInchTimeField[direction], list->currentIndex());
 }
 
-void interlockChange(const QComboBox* list, int delayByte, int bit)
-{
-    std::uint8_t& on = SegB(EditImage, 48);
-    on = static_cast<std::uint8_t>(on | (1u << bit));
-    const int item = list->currentIndex();
-    if (item == 0) {
-        on = static_cast<std::uint8_t>(on & ~(1u << bit));
-        SegB(EditImage, delayByte) = 0;
-    } else if (item >= 1 && item < static_cast<int>(velko::AccDelayTable.size())) {
-        SegB(EditImage, delayByte) = velko::AccDelayTable[static_cast<std::size_t>(item)];
-    }
-}
+void interlockChange(const QComboBox* list, int group) { velko::StoreInterLock(EditImage, group, list->currentIndex()); }
 
 velko::AxisCounts axisCounts()
 {
@@ -136,62 +125,32 @@ void TMainForm::BindJoystickPages()
     }
 }
 
-void TMainForm::UpAccTimeChange(QObject*) { storeTableItem(UpAccTime, velko::AccDelayTable, SegA(EditImage, 12)); }
-void TMainForm::DownAccTimeChange(QObject*) { storeTableItem(DownAccTime, velko::AccDelayTable, SegA(EditImage, 17)); }
-void TMainForm::LeftAccTimeChange(QObject*) { storeTableItem(LeftAccTime, velko::AccDelayTable, SegA(EditImage, 20)); }
-void TMainForm::RightAccTimeChange(QObject*)
-{
-    storeTableItem(RightAccTime, velko::AccDelayTable, SegA(EditImage, 32));
-}
-void TMainForm::EastAccTimeChange(QObject*) { storeTableItem(EastAccTime, velko::AccDelayTable, SegA(EditImage, 33)); }
-void TMainForm::WestAccTimeChange(QObject*) { storeTableItem(WestAccTime, velko::AccDelayTable, SegA(EditImage, 34)); }
-void TMainForm::SouthAccTimeChange(QObject*)
-{
-    storeTableItem(SouthAccTime, velko::AccDelayTable, SegA(EditImage, 35));
-}
-void TMainForm::NorthAccTimeChange(QObject*)
-{
-    storeTableItem(NorthAccTime, velko::AccDelayTable, SegA(EditImage, 36));
-}
-void TMainForm::UpInchTimeChange(QObject*) { storeTableItem(UpInchTime, velko::InchTimeTable, SegA(EditImage, 43)); }
-void TMainForm::DownInchTimeChange(QObject*)
-{
-    storeTableItem(DownInchTime, velko::InchTimeTable, SegA(EditImage, 44));
-}
-void TMainForm::LeftInchTimeChange(QObject*)
-{
-    storeTableItem(LeftInchTime, velko::InchTimeTable, SegA(EditImage, 45));
-}
-void TMainForm::RightInchTimeChange(QObject*)
-{
-    storeTableItem(RightInchTime, velko::InchTimeTable, SegA(EditImage, 46));
-}
-void TMainForm::EastInchTimeChange(QObject*)
-{
-    storeTableItem(EastInchTime, velko::InchTimeTable, SegA(EditImage, 47));
-}
-void TMainForm::WestInchTimeChange(QObject*)
-{
-    storeTableItem(WestInchTime, velko::InchTimeTable, SegA(EditImage, 118));
-}
-void TMainForm::SouthInchTimeChange(QObject*)
-{
-    storeTableItem(SouthInchTime, velko::InchTimeTable, SegA(EditImage, 119));
-}
-void TMainForm::NorthInchTimeChange(QObject*)
-{
-    storeTableItem(NorthInchTime, velko::InchTimeTable, SegA(EditImage, 120));
-}
+void TMainForm::UpAccTimeChange(QObject*) { accTimeChange(UpAccTime, velko::Up); }
+void TMainForm::DownAccTimeChange(QObject*) { accTimeChange(DownAccTime, velko::Down); }
+void TMainForm::LeftAccTimeChange(QObject*) { accTimeChange(LeftAccTime, velko::Left); }
+void TMainForm::RightAccTimeChange(QObject*) { accTimeChange(RightAccTime, velko::Right); }
+void TMainForm::EastAccTimeChange(QObject*) { accTimeChange(EastAccTime, velko::East); }
+void TMainForm::WestAccTimeChange(QObject*) { accTimeChange(WestAccTime, velko::West); }
+void TMainForm::SouthAccTimeChange(QObject*) { accTimeChange(SouthAccTime, velko::South); }
+void TMainForm::NorthAccTimeChange(QObject*) { accTimeChange(NorthAccTime, velko::North); }
+void TMainForm::UpInchTimeChange(QObject*) { inchTimeChange(UpInchTime, velko::Up); }
+void TMainForm::DownInchTimeChange(QObject*) { inchTimeChange(DownInchTime, velko::Down); }
+void TMainForm::LeftInchTimeChange(QObject*) { inchTimeChange(LeftInchTime, velko::Left); }
+void TMainForm::RightInchTimeChange(QObject*) { inchTimeChange(RightInchTime, velko::Right); }
+void TMainForm::EastInchTimeChange(QObject*) { inchTimeChange(EastInchTime, velko::East); }
+void TMainForm::WestInchTimeChange(QObject*) { inchTimeChange(WestInchTime, velko::West); }
+void TMainForm::SouthInchTimeChange(QObject*) { inchTimeChange(SouthInchTime, velko::South); }
+void TMainForm::NorthInchTimeChange(QObject*) { inchTimeChange(NorthInchTime, velko::North); }
 
 void TMainForm::UDRelayCountChange(QObject*) { relayCountChange(*this, velko::UD); }
 void TMainForm::LRRelayCountChange(QObject*) { relayCountChange(*this, velko::LR); }
 void TMainForm::EWRelayCountChange(QObject*) { relayCountChange(*this, velko::EW); }
 void TMainForm::SNRelayCountChange(QObject*) { relayCountChange(*this, velko::SN); }
 
-void TMainForm::LR_InterLockChange(QObject*) { interlockChange(LR_InterLock, 44, 0); }
-void TMainForm::UD_InterLockChange(QObject*) { interlockChange(UD_InterLock, 45, 1); }
-void TMainForm::EW_InterLockChange(QObject*) { interlockChange(EW_InterLock, 46, 2); }
-void TMainForm::SN_InterLockChange(QObject*) { interlockChange(SN_InterLock, 47, 3); }
+void TMainForm::LR_InterLockChange(QObject*) { interlockChange(LR_InterLock, velko::LR); }
+void TMainForm::UD_InterLockChange(QObject*) { interlockChange(UD_InterLock, velko::UD); }
+void TMainForm::EW_InterLockChange(QObject*) { interlockChange(EW_InterLock, velko::EW); }
+void TMainForm::SN_InterLockChange(QObject*) { interlockChange(SN_InterLock, velko::SN); }
 
 void TMainForm::ShowRelayTimerTimer(QObject*)
 {

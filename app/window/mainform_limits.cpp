@@ -4,6 +4,7 @@
 #include "dialogs.h"
 #include "mainform_controls.h"
 #include "settings_image.h"
+#include "settings_map.h"
 #include "limit_rules.h"
 
 #include <QApplication>
@@ -14,8 +15,7 @@
 #include <optional>
 
 using velko::EditImage;
-using velko::SegA;
-using velko::SegB;
+using velko::ImageByte;
 
 namespace {
 
@@ -105,11 +105,6 @@ private:
     std::function<void(QChar&)> handler_;
 };
 
-void setBit(std::uint8_t& byte, int bit, bool on)
-{
-    byte = static_cast<std::uint8_t>(on ? byte | (1u << bit) : byte & ~(1u << bit));
-}
-
 void applyColour(QLineEdit* edit, velko::EditColour colour)
 {
     if (colour == velko::EditColour::Taken)
@@ -118,20 +113,20 @@ void applyColour(QLineEdit* edit, velko::EditColour colour)
         velko::SetEditColour(edit, QApplication::palette(edit).color(QPalette::Base));
 }
 
-void applyGap(QLineEdit* edit, int byte)
+void applyGap(QLineEdit* edit, ImageByte byte)
 {
     const velko::GapVerdict verdict = velko::GapRule(edit->text());
     if (verdict.action == velko::GapVerdict::Action::Store)
-        SegB(EditImage, byte) = verdict.value;
+        velko::At(EditImage, byte) = verdict.value;
     else if (verdict.action == velko::GapVerdict::Action::Clear)
         edit->clear(); // runs the change handler once more, on the empty text
 }
 
-void dutyKey(QLineEdit* edit, int byte, QChar& key)
+void dutyKey(QLineEdit* edit, ImageByte byte, QChar& key)
 {
     const velko::DutyVerdict verdict = velko::DutyRule(key, edit->text());
     if (verdict.value)
-        SegB(EditImage, byte) = *verdict.value;
+        velko::At(EditImage, byte) = *verdict.value;
     if (verdict.dropKey)
         key = QChar();
     if (!verdict.message.isEmpty())
@@ -214,40 +209,28 @@ void TMainForm::BindSpecialPage()
 
 void TMainForm::LowBattFuncChange(QObject*)
 {
-    const int item = LowBattFunc->currentIndex();
-    if (item == 0 || item == 1)
-        setBit(SegA(EditImage, 18), 5, item == 1);
+    velko::StoreItem(EditImage, velko::LowBattFuncField, LowBattFunc->currentIndex());
 }
 
 void TMainForm::LowBattEMSFuncChange(QObject*)
 {
-    const int item = LowBattEMSFunc->currentIndex();
-    if (item == 0 || item == 1)
-        setBit(SegA(EditImage, 19), 7, item == 0);
+    velko::StoreItem(EditImage, velko::LowBattEMSFuncField, LowBattEMSFunc->currentIndex());
 }
 
-void TMainForm::EMSCounterFuncChange(QObject*)
-{
-    SegA(EditImage, 21) = velko::EMSRepeatCount(EMSCounterFunc->currentIndex());
-}
+void TMainForm::EMSCounterFuncChange(QObject*) { velko::StoreEMSCounterFunc(EditImage, EMSCounterFunc->currentIndex()); }
 
 void TMainForm::BattCounterFuncChange(QObject*)
 {
-    const int item = BattCounterFunc->currentIndex();
-    // Counter off keeps all ones in the count bytes, like no item.
-    setBit(SegA(EditImage, 19), 0, item != 0);
-    const std::uint32_t word = velko::BatteryCounterWord(item);
-    for (int i = 0; i < 4; ++i)
-        SegB(EditImage, 124 + i) = static_cast<std::uint8_t>(word >> (8 * i));
+    velko::StoreBattCounterFunc(EditImage, BattCounterFunc->currentIndex());
 }
 
-void TMainForm::VR1YGapChange(QObject*) { applyGap(VR1YGap, 54); }
-void TMainForm::VR1XGapChange(QObject*) { applyGap(VR1XGap, 55); }
-void TMainForm::VR2YGapChange(QObject*) { applyGap(VR2YGap, 56); }
-void TMainForm::VR2XGapChange(QObject*) { applyGap(VR2XGap, 57); }
+void TMainForm::VR1YGapChange(QObject*) { applyGap(VR1YGap, velko::GapField[0]); }
+void TMainForm::VR1XGapChange(QObject*) { applyGap(VR1XGap, velko::GapField[1]); }
+void TMainForm::VR2YGapChange(QObject*) { applyGap(VR2YGap, velko::GapField[2]); }
+void TMainForm::VR2XGapChange(QObject*) { applyGap(VR2XGap, velko::GapField[3]); }
 
-void TMainForm::DutyTxKeyPress(QChar& Key) { dutyKey(DutyTx, 52, Key); }
-void TMainForm::DutyCounterKeyPress(QChar& Key) { dutyKey(DutyCounter, 51, Key); }
+void TMainForm::DutyTxKeyPress(QChar& Key) { dutyKey(DutyTx, velko::DutyTxField, Key); }
+void TMainForm::DutyCounterKeyPress(QChar& Key) { dutyKey(DutyCounter, velko::DutyCounterField, Key); }
 
 void TMainForm::BattUpKeyPress(QChar& Key) { batteryKey(*this, velko::BatteryEdit::BattUp, Key); }
 void TMainForm::BattUp1KeyPress(QChar& Key) { batteryKey(*this, velko::BatteryEdit::BattUp1, Key); }

@@ -7,6 +7,7 @@
 #include "mainform.h"
 #include "mainform_controls.h"
 #include "settings_image.h"
+#include "settings_map.h"
 
 #include <QComboBox>
 
@@ -16,12 +17,6 @@ namespace {
 
 using Handler = void (TMainForm::*)(QObject*);
 using CellClick = void (TMainForm::*)(QObject*, int, int, bool&);
-
-void copyBytes(SegmentRow& to, const SegmentRow& from, int first, int last)
-{
-    for (int k = first; k <= last; ++k)
-        to[k] = from[k];
-}
 
 } // namespace
 
@@ -37,7 +32,7 @@ void TMainForm::ShowEEPROMSet()
         (this->*handler)(list);
     };
 
-    // 1-9: transmitter and receiver functions.
+    // Transmitter and receiver functions.
     load(TxModeFunc, TxModeFuncItem(base), &TMainForm::TxModeFuncChange);
     load(DutyCycleFunc, DutyCycleFuncItem(base), &TMainForm::DutyCycleFuncChange);
     load(SleepEMSFunc, SleepEMSFuncItem(base), &TMainForm::SleepEMSFuncChange);
@@ -48,13 +43,13 @@ void TMainForm::ShowEEPROMSet()
     load(AutoOffFunc, AutoOffFuncItem(base), &TMainForm::AutoOffFuncChange);
     load(RxRemoteFunc, RxRemoteFuncItem(base), &TMainForm::RxRemoteFuncChange);
 
-    // 10-13: special functions.
+    // Special functions.
     load(LowBattFunc, LowBattFuncItem(base), &TMainForm::LowBattFuncChange);
     load(LowBattEMSFunc, LowBattEMSFuncItem(base), &TMainForm::LowBattEMSFuncChange);
     load(EMSCounterFunc, EMSCounterFuncItem(base), &TMainForm::EMSCounterFuncChange);
     load(BattCounterFunc, BattCounterFuncItem(base), &TMainForm::BattCounterFuncChange);
 
-    // 14-31: keys, switches and the action relay.
+    // Keys, switches and the action relay.
     load(R1Func, R1FuncItem(base), &TMainForm::R1FuncChange);
     load(R0Func, R0FuncItem(base), &TMainForm::R0FuncChange);
     load(ARRelaySelect, ARRelaySelectItem(base), &TMainForm::ARRelaySelectChange);
@@ -74,35 +69,35 @@ void TMainForm::ShowEEPROMSet()
     load(SwCABFunc, SwCABFuncItem(base), &TMainForm::SwCABFuncChange);
     load(InchTime, InchTimeItem(base), &TMainForm::InchTimeChange);
 
-    // 32: relay counts; a stored count above 16 leaves its list with no item.
+    // Relay counts; a stored count above 16 leaves its list with no item.
     load(UDRelayCount, RelayCountItem(base, UD), &TMainForm::UDRelayCountChange);
     load(LRRelayCount, RelayCountItem(base, LR), &TMainForm::LRRelayCountChange);
     load(SNRelayCount, RelayCountItem(base, SN), &TMainForm::SNRelayCountChange);
     load(EWRelayCount, RelayCountItem(base, EW), &TMainForm::EWRelayCountChange);
 
-    // 33-34: acceleration delays and inching times.
+    // Acceleration delays, then inching times, of each lever direction.
     const struct {
-        QComboBox* list;
-        int byte;
-        Handler handler;
-    } accelerations[] = {
-        {UpAccTime, 12, &TMainForm::UpAccTimeChange},       {DownAccTime, 17, &TMainForm::DownAccTimeChange},
-        {LeftAccTime, 20, &TMainForm::LeftAccTimeChange},   {RightAccTime, 32, &TMainForm::RightAccTimeChange},
-        {NorthAccTime, 36, &TMainForm::NorthAccTimeChange}, {SouthAccTime, 35, &TMainForm::SouthAccTimeChange},
-        {WestAccTime, 34, &TMainForm::WestAccTimeChange},   {EastAccTime, 33, &TMainForm::EastAccTimeChange},
-    },
-      inchings[] = {
-          {UpInchTime, 43, &TMainForm::UpInchTimeChange},       {DownInchTime, 44, &TMainForm::DownInchTimeChange},
-          {LeftInchTime, 45, &TMainForm::LeftInchTimeChange},   {RightInchTime, 46, &TMainForm::RightInchTimeChange},
-          {NorthInchTime, 120, &TMainForm::NorthInchTimeChange}, {SouthInchTime, 119, &TMainForm::SouthInchTimeChange},
-          {WestInchTime, 118, &TMainForm::WestInchTimeChange},   {EastInchTime, 47, &TMainForm::EastInchTimeChange},
-      };
-    for (const auto& a : accelerations)
-        load(a.list, AccDelayItem(SegA(base, a.byte)), a.handler);
-    for (const auto& i : inchings)
-        load(i.list, InchingItem(SegA(base, i.byte)), i.handler);
+        LeverDirection direction;
+        QComboBox* accList;
+        Handler accHandler;
+        QComboBox* inchList;
+        Handler inchHandler;
+    } levers[] = {
+        {Up, UpAccTime, &TMainForm::UpAccTimeChange, UpInchTime, &TMainForm::UpInchTimeChange},
+        {Down, DownAccTime, &TMainForm::DownAccTimeChange, DownInchTime, &TMainForm::DownInchTimeChange},
+        {Left, LeftAccTime, &TMainForm::LeftAccTimeChange, LeftInchTime, &TMainForm::LeftInchTimeChange},
+        {Right, RightAccTime, &TMainForm::RightAccTimeChange, RightInchTime, &TMainForm::RightInchTimeChange},
+        {North, NorthAccTime, &TMainForm::NorthAccTimeChange, NorthInchTime, &TMainForm::NorthInchTimeChange},
+        {South, SouthAccTime, &TMainForm::SouthAccTimeChange, SouthInchTime, &TMainForm::SouthInchTimeChange},
+        {West, WestAccTime, &TMainForm::WestAccTimeChange, WestInchTime, &TMainForm::WestInchTimeChange},
+        {East, EastAccTime, &TMainForm::EastAccTimeChange, EastInchTime, &TMainForm::EastInchTimeChange},
+    };
+    for (const auto& l : levers)
+        load(l.accList, ReadItem(base, LeverAccTimeField[l.direction]), l.accHandler);
+    for (const auto& l : levers)
+        load(l.inchList, ReadItem(base, LeverInchTimeField[l.direction]), l.inchHandler);
 
-    // 35: each grid cleared, then every stored mask bit clicked into it, whatever the count.
+    // Each grid cleared, then every stored mask bit clicked into it, whatever the count.
     const struct {
         int group;
         QTableWidget* grid;
@@ -118,56 +113,59 @@ void TMainForm::ShowEEPROMSet()
             for (int relay = 0; relay < RelaysPerPosition; ++relay)
                 RelayAssign[RelayAssignIndex(g.group, position, relay)] = 0;
         g.grid->viewport()->update();
-        for (int column = 1; column <= 11; ++column) {
-            const int k = RelayPositionK[g.group][column];
-            SegA(EditImage, RelayMaskLowBase + k) = 0;
-            SegB(EditImage, k) = 0;
-        }
+        ClearRelayMasks(EditImage, g.group);
         for (const GridCell& cell : RelayMaskCells(base, g.group)) {
             bool canSelect = true;
             (this->*g.click)(g.grid, cell.column, cell.row, canSelect);
         }
     }
 
-    // 36: the stored counts win over what the handlers worked out.
-    KeyRelayCount = SegA(base, 37);
+    // The stored counts win over what the handlers worked out.
+    KeyRelayCount = At(base, KeyRelayCountField);
     for (int group = 0; group < AxisGroups; ++group)
-        AxisRelayNum(group) = SegA(base, RelayCountByte[group]);
-    copyBytes(EditImage[SegmentARow], base[SegmentARow], 37, 41);
+        AxisRelayNum(group) = At(base, RelayCountField[group]);
+    CopyRelayCounts(EditImage, base);
 
-    // 37: battery edits; the key handlers do not run.
+    // Battery edits; the key handlers do not run. A pair's band words come with its high edit.
     const struct {
         QLineEdit* edit;
-        int first; // whole volts, then hundredths
-        int wordsFirst, wordsLast; // the pair's two words, copied with its high edit
-    } batteries[] = {{BattUp, 108, 116, 119}, {BattUp1, 110, 0, -1}, {BattDown, 112, 120, 123}, {BattDown1, 114, 0, -1}};
+        int field; // of BatteryVoltsField
+        const ImageByte* bandWords;
+    } batteries[] = {
+        {BattUp, 0, &UpperBandWords},
+        {BattUp1, 1, nullptr},
+        {BattDown, 2, &LowerBandWords},
+        {BattDown1, 3, nullptr},
+    };
     for (const auto& b : batteries) {
-        copyBytes(EditImage[SegmentBRow], base[SegmentBRow], b.first, b.first + 1);
-        copyBytes(EditImage[SegmentBRow], base[SegmentBRow], b.wordsFirst, b.wordsLast);
-        b.edit->setText(QString::fromStdString(BatteryVoltageText(SegB(base, b.first), SegB(base, b.first + 1))));
+        const ImageByte volts = BatteryVoltsField[b.field];
+        CopyBytes(EditImage, base, volts, 2);
+        if (b.bandWords)
+            CopyBytes(EditImage, base, *b.bandWords, BandWordBytes);
+        b.edit->setText(QString::fromStdString(BatteryVoltageText(At(base, volts), At(base, volts.next()))));
         SetEditColour(b.edit, TakenColour);
     }
 
-    // 38: interlocks.
+    // Interlocks.
     load(UD_InterLock, InterLockItem(base, UD), &TMainForm::UD_InterLockChange);
     load(LR_InterLock, InterLockItem(base, LR), &TMainForm::LR_InterLockChange);
     load(EW_InterLock, InterLockItem(base, EW), &TMainForm::EW_InterLockChange);
     load(SN_InterLock, InterLockItem(base, SN), &TMainForm::SN_InterLockChange);
 
-    // 39: duty cycle.
-    for (const auto& [edit, byte] : {std::pair{DutyCounter, 51}, std::pair{DutyTx, 52}}) {
-        SegB(EditImage, byte) = SegB(base, byte);
-        edit->setText(QString::number(SegB(base, byte)));
+    // Duty cycle edits.
+    for (const auto& [edit, byte] : {std::pair{DutyCounter, DutyCounterField}, std::pair{DutyTx, DutyTxField}}) {
+        CopyBytes(EditImage, base, byte);
+        edit->setText(QString::number(At(base, byte)));
         SetEditColour(edit, TakenColour);
     }
 
-    // 40: gaps; the byte first, so that the edit's own handler finds it unchanged.
+    // Gaps; the byte first, so that the edit's own handler finds it unchanged.
     QLineEdit* const gaps[] = {VR1YGap, VR1XGap, VR2YGap, VR2XGap};
     for (int i = 0; i < 4; ++i) {
-        SegB(EditImage, 54 + i) = SegB(base, 54 + i);
-        gaps[i]->setText(QString::number(SegB(base, 54 + i)));
+        CopyBytes(EditImage, base, GapField[i]);
+        gaps[i]->setText(QString::number(At(base, GapField[i])));
     }
 
-    // 41: the one rebuild of the allocation table.
+    // The one rebuild of the allocation table.
     Modify_Allocation_Draw();
 }

@@ -2,12 +2,11 @@
 #include "mainform.h"
 
 #include "settings_image.h"
+#include "settings_map.h"
 
 #include <QPainter>
 
 using velko::EditImage;
-using velko::SegA;
-using velko::SegB;
 
 namespace {
 
@@ -53,10 +52,7 @@ void selectRelayCell(TMainForm& form, QTableWidget* grid, int group, int column,
     entry = entry == 1 ? 0 : 1;
     grid->viewport()->update(); // scheduled: a load replays hundreds of clicks
 
-    const int k = velko::RelayPositionK[group][column];
-    std::uint8_t& byte = row <= 8 ? SegA(EditImage, velko::RelayMaskLowBase + k) : SegB(EditImage, k);
-    const unsigned bit = 1u << (row <= 8 ? row - 1 : row - 9);
-    byte = static_cast<std::uint8_t>(entry == 1 ? byte | bit : byte & ~bit);
+    velko::PutBit(EditImage, velko::RelayMaskBit(group, column, row), entry == 1);
     if (SettingsLoaded == 1)
         form.Modify_Allocation_Draw();
 }
