@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 
-.PHONY: deps build test test-plain test-asan run bench fuzz clean
+.PHONY: deps build test test-plain test-asan format-check run bench fuzz clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -26,7 +26,11 @@ test-asan: deps
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
-test: test-plain test-asan
+# A file laid out otherwise than .clang-format says fails `make test`.
+format-check: deps
+	bash scripts/check-format.sh
+
+test: format-check test-plain test-asan
 
 run: build
 	bash scripts/run.sh $(BUILD)
