@@ -4,21 +4,24 @@
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+# Warnings are errors in the test builds; `make build` and `make run` keep them warnings.
+WERROR ?= OFF
 
-.PHONY: deps build test test-plain test-asan run bench fuzz clean
+.PHONY: deps build test test-plain test-asan format-check run bench fuzz clean
 
 deps:
 	bash scripts/install-deps.sh
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKO_WERROR=$(WERROR)
 	cmake --build $(BUILD) -j $(JOBS)
 
+test-plain: WERROR = ON
 test-plain: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVELKO_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVELKO_SANITIZE=ON -DVELKO_WERROR=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen \
 	  ASAN_OPTIONS=halt_on_error=1:abort_on_error=0:detect_leaks=1 \
@@ -26,7 +29,11 @@ test-asan: deps
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
-test: test-plain test-asan
+# A file laid out otherwise than .clang-format says fails `make test`.
+format-check: deps
+	bash scripts/check-format.sh
+
+test: format-check test-plain test-asan
 
 run: build
 	bash scripts/run.sh $(BUILD)

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth openbox x11-utils fonts-arphic-uming
   poppler-utils
+  clang-format
 )
 # The settings-file fuzz target (scripts/fuzz.sh) also needs clang and its fuzzer runtime.
 if [ "${1:-}" = fuzz ]; then packages+=(clang libclang-rt-dev); fi

@@ -69,6 +69,7 @@ void TMaskEdit::setEditMask(const QString& mask)
             }
             continue;
         case u'!': leadingBlanks_ = true; continue;
+        // clang-format off
         case u'9': p.kind = Kind::Digit; break;
         case u'0': p.kind = Kind::Digit; p.required = true; break;
         case u'#': p.kind = Kind::DigitOrSign; break;
@@ -78,6 +79,7 @@ void TMaskEdit::setEditMask(const QString& mask)
         case u'A': p.kind = Kind::LetterOrDigit; p.required = true; break;
         case u'c': p.kind = Kind::Any; break;
         case u'C': p.kind = Kind::Any; p.required = true; break;
+        // clang-format on
         default: p.fixed = c; break; // "/" and ":" are fixed separators too
         }
         positions_.push_back(p);

@@ -13,11 +13,8 @@
 #include <iostream>
 #include <memory>
 
-#ifdef VELKO_HAVE_RESOURCES
+// The resource's initialiser has to be called from outside any namespace.
 static void initPictures() { Q_INIT_RESOURCE(pictures); }
-#else
-static void initPictures() {}
-#endif
 
 namespace velko {
 

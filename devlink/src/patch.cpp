@@ -5,6 +5,7 @@
 namespace fenlo::frames {
 namespace {
 
+// clang-format off
 constexpr std::array<Byte, PatchBytes> PatchProgram = {
     // Own stack, watchdog held, flash timing from MCLK / 3.
     0x31, 0x40, 0x00, 0x0A, 0xB2, 0x40, 0x80, 0x5A, 0x20, 0x01, 0xB2, 0x40, 0x42, 0xA5, 0x2A, 0x01,
@@ -26,6 +27,7 @@ constexpr std::array<Byte, PatchBytes> PatchProgram = {
     // Back into the loader.
     0x30, 0x40, 0x22, 0x0C,
 };
+// clang-format on
 
 } // namespace
 

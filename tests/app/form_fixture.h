@@ -35,10 +35,7 @@ protected:
 
     void SetUp() override
     {
-        velko::ClearSettingsState();
-        SettingsLoaded = 0;
-        ComPortName.clear();
-        setenv("XDG_CONFIG_HOME", (dir.path() / "config").c_str(), 1);
+        testsupport::ResetProgramState(dir.path() / "config");
         testsupport::WriteFile(dir.path() / "ETM.vfa", "<td>Act01</td>\r\n<td>Act02</td>\n<td>Act40</td>");
         testsupport::WriteFile(dir.path() / "Vie32.vfd", "");
         openedPorts.clear();

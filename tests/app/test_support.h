@@ -1,12 +1,17 @@
 // Small helpers shared by the program's tests.
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "mainform.h"
 #include "program_entry.h"
+#include "settings_image.h"
+
+#include <fenlo.h>
 
 namespace testsupport {
 
@@ -54,5 +59,23 @@ private:
     std::filesystem::path previous_;
     std::filesystem::path dir_;
 };
+
+// The program's process-wide state as a fresh start finds it: no window, no settings loaded,
+// empty images and relay tables, no port, customer or allocation text, the real device-link
+// calls, and the settings store under `configHome`. Every window fixture starts from here.
+inline void ResetProgramState(const std::filesystem::path& configHome)
+{
+    velko::ClearSettingsState();
+    SettingsLoaded = 0;
+    MainForm = nullptr;
+    ComPortName.clear();
+    CustomerText.clear();
+    AllocationTemplate.clear();
+    AllocationText.clear();
+    StartupDir[0] = '\0';
+    velko::OpenComCall = &::OpenCom;
+    velko::ExitComCall = &::ExitCom;
+    setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+}
 
 } // namespace testsupport

@@ -159,15 +159,25 @@ TEST_P(VersionTest, TheVersionDecidesThePatch)
     EXPECT_EQ(sinceLastBurst(), ms(30 + 10));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, VersionTest,
-    ::testing::Values(VersionCase{"Reported", LoaderKind::ReportsVersion, 0x02, 0x20, 1, 0x20, 0, false},
-                      VersionCase{"Reported10NeedsNoPatch", LoaderKind::ReportsVersion, 0x01, 0x10, 1, 0x10, 0, false},
-                      VersionCase{"OnlyByte14Reported", LoaderKind::ReportsVersion, 0x07, 0x00, 1, 0x00, 0, false},
-                      VersionCase{"ZerosWith10InRom", LoaderKind::NeedsPatch, 0x01, 0x10, 0, 0x10, 1, true},
-                      VersionCase{"ZerosWithOtherRom", LoaderKind::NeedsPatch, 0x01, 0x13, 1, 0x13, 0, true},
-                      VersionCase{"ZerosEverywhereLeaveTheFlag", LoaderKind::NeedsPatch, 0x00, 0x00, 1, 0xEE, 1, true}),
+    ::testing::Values(VersionCase{.name = "Reported", .loader = LoaderKind::ReportsVersion, .at0FFA = 0x02,
+                                  .at0FFB = 0x20, .patchBefore = 1, .result = 0x20, .patchAfter = 0, .romRead = false},
+                      VersionCase{.name = "Reported10NeedsNoPatch", .loader = LoaderKind::ReportsVersion,
+                                  .at0FFA = 0x01, .at0FFB = 0x10, .patchBefore = 1, .result = 0x10, .patchAfter = 0,
+                                  .romRead = false},
+                      VersionCase{.name = "OnlyByte14Reported", .loader = LoaderKind::ReportsVersion, .at0FFA = 0x07,
+                                  .at0FFB = 0x00, .patchBefore = 1, .result = 0x00, .patchAfter = 0, .romRead = false},
+                      VersionCase{.name = "ZerosWith10InRom", .loader = LoaderKind::NeedsPatch, .at0FFA = 0x01,
+                                  .at0FFB = 0x10, .patchBefore = 0, .result = 0x10, .patchAfter = 1, .romRead = true},
+                      VersionCase{.name = "ZerosWithOtherRom", .loader = LoaderKind::NeedsPatch, .at0FFA = 0x01,
+                                  .at0FFB = 0x13, .patchBefore = 1, .result = 0x13, .patchAfter = 0, .romRead = true},
+                      VersionCase{.name = "ZerosEverywhereLeaveTheFlag", .loader = LoaderKind::NeedsPatch,
+                                  .at0FFA = 0x00, .at0FFB = 0x00, .patchBefore = 1, .result = 0xEE, .patchAfter = 1,
+                                  .romRead = true}),
     [](const auto& p) { return std::string(p.param.name); });
+// clang-format on
 
 TEST_F(UnitTest, GetICDataWithARefusedPasswordGivesZero)
 {

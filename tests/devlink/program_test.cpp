@@ -176,18 +176,26 @@ Bytes ramp(Byte from)
     return d;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, WriteProgramTest,
     ::testing::Values(
-        WriteCase{"NoRecordInUse", false, {}, {}, true, 0, 0},
-        WriteCase{"NoRecordInUseWithPatch", true, {}, {}, true, 0, 0},
-        WriteCase{"OnlyByte135", false, {{0xC000, onlyLastByte(0x5A)}}, {}, true, 1, 1},
-        WriteCase{"TwoRecordsWithPatch", true, {{0xC000, ramp(0)}, {0xE080, ramp(7)}}, {}, true, 2, 2},
-        WriteCase{"VerifyMismatch", false, {{0xC000, ramp(0)}, {0xC080, ramp(1)}},
-                  {Fault{FaultKind::WrongData, fr::cmd::Read, Address{0xC000}}}, false, 2, 1},
-        WriteCase{"RefusedWithPatch", true, {{0xC000, ramp(0)}},
-                  {Fault{FaultKind::Refuse, fr::cmd::Write, Address{0xC000}}}, false, 1, 1}),
+        WriteCase{.name = "NoRecordInUse", .patch = false, .records = {}, .faults = {}, .result = true, .max = 0,
+                  .done = 0},
+        WriteCase{.name = "NoRecordInUseWithPatch", .patch = true, .records = {}, .faults = {}, .result = true,
+                  .max = 0, .done = 0},
+        WriteCase{.name = "OnlyByte135", .patch = false, .records = {{0xC000, onlyLastByte(0x5A)}}, .faults = {},
+                  .result = true, .max = 1, .done = 1},
+        WriteCase{.name = "TwoRecordsWithPatch", .patch = true, .records = {{0xC000, ramp(0)}, {0xE080, ramp(7)}},
+                  .faults = {}, .result = true, .max = 2, .done = 2},
+        WriteCase{.name = "VerifyMismatch", .patch = false, .records = {{0xC000, ramp(0)}, {0xC080, ramp(1)}},
+                  .faults = {Fault{FaultKind::WrongData, fr::cmd::Read, Address{0xC000}}}, .result = false, .max = 2,
+                  .done = 1},
+        WriteCase{.name = "RefusedWithPatch", .patch = true, .records = {{0xC000, ramp(0)}},
+                  .faults = {Fault{FaultKind::Refuse, fr::cmd::Write, Address{0xC000}}}, .result = false, .max = 1,
+                  .done = 1}),
     [](const auto& p) { return std::string(p.param.name); });
+// clang-format on
 
 TEST_F(UnitTest, ABlankBlockWithItsCheckBytesIsNotWritten)
 {

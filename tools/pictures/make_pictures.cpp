@@ -23,6 +23,7 @@ namespace {
 // A 5 x 7 dot font for the few letters the banner spells.
 const char* glyph(char c)
 {
+    // clang-format off
     switch (c) {
     case 'V': return "10001" "10001" "10001" "10001" "01010" "01010" "00100";
     case 'E': return "11111" "10000" "10000" "11110" "10000" "10000" "11111";
@@ -35,6 +36,7 @@ const char* glyph(char c)
     case '-': return "00000" "00000" "00000" "01110" "00000" "00000" "00000";
     default: return "00000" "00000" "00000" "00000" "00000" "00000" "00000";
     }
+    // clang-format on
 }
 
 // Spells text in rounded dots of the given pitch; returns the width drawn.

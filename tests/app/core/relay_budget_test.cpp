@@ -102,16 +102,24 @@ TEST_P(RelayRowNumberingTest, RunsOnFromTheKeyRelaysThroughLrUdEwSn)
     EXPECT_EQ(rows[SN].rows, c.rowsSn);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, RelayRowNumberingTest,
     ::testing::Values(
         // LR RY4-RY5, no UD row, EW RY6, SN RY7-RY8.
-        NumberingCase{"ThreeKeyRelays", 3, counts(2, 0, 1, 2), 4, 6, 6, 7, 2, 0, 1, 2},
-        NumberingCase{"NoKeysAllSixteen", 0, counts(16, 16, 16, 16), 1, 17, 33, 49, 16, 16, 16, 16},
-        NumberingCase{"NoItemCountsAsZero", 2, counts(-1, 3, -1, 1), 3, 3, 6, 6, 0, 3, 0, 1},
+        NumberingCase{.name = "ThreeKeyRelays", .keys = 3, .counts = counts(2, 0, 1, 2), .firstLr = 4, .firstUd = 6,
+                      .firstEw = 6, .firstSn = 7, .rowsLr = 2, .rowsUd = 0, .rowsEw = 1, .rowsSn = 2},
+        NumberingCase{.name = "NoKeysAllSixteen", .keys = 0, .counts = counts(16, 16, 16, 16), .firstLr = 1,
+                      .firstUd = 17, .firstEw = 33, .firstSn = 49, .rowsLr = 16, .rowsUd = 16, .rowsEw = 16,
+                      .rowsSn = 16},
+        NumberingCase{.name = "NoItemCountsAsZero", .keys = 2, .counts = counts(-1, 3, -1, 1), .firstLr = 3,
+                      .firstUd = 3, .firstEw = 6, .firstSn = 6, .rowsLr = 0, .rowsUd = 3, .rowsEw = 0, .rowsSn = 1},
         // Never more rows than the grid and RelayAssign have; numbers run on regardless.
-        NumberingCase{"MalformedCounts", 50, counts(200, 200, 0, 17), 51, 251, 451, 451, 16, 16, 0, 16}),
+        NumberingCase{.name = "MalformedCounts", .keys = 50, .counts = counts(200, 200, 0, 17), .firstLr = 51,
+                      .firstUd = 251, .firstEw = 451, .firstSn = 451, .rowsLr = 16, .rowsUd = 16, .rowsEw = 0,
+                      .rowsSn = 16}),
     [](const auto& c) { return std::string(c.param.name); });
+// clang-format on
 
 TEST(RelayLabelTest, RyAndTheNumberWithoutPadding)
 {

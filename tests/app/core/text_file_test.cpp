@@ -33,8 +33,10 @@ TEST(TextFile, ReadsCodePage950AndWritesItBackWithCrLf)
 
 TEST(TextFile, BadBytesAndUnencodableCharactersDoNotStopTheConversion)
 {
+    // clang-format off
     EXPECT_EQ(velko::Cp950ToUtf8("A\xFF" "B"), "A\xEF\xBF\xBD" "B");
     EXPECT_EQ(velko::Utf8ToCp950("A\xF0\x9F\x98\x80" "B"), "A?B"); // an emoji
+    // clang-format on
 }
 
 TEST(TextFile, MissingFileAndUnwritablePathAreReportedByName)

@@ -329,7 +329,7 @@ TEST_F(DeviceRoadTest, WithoutPortEveryHandshakeSaysSoAndTheReadFails)
 TEST(DeviceRoadsOnALine, ReadThenWriteTheStandaloneUnit)
 {
     testsupport::ScopedWorkDir dir{"velko-line"};
-    setenv("XDG_CONFIG_HOME", (dir.path() / "config").c_str(), 1);
+    testsupport::ResetProgramState(dir.path() / "config");
     testsupport::WriteFile(dir.path() / "ETM.vfa", "<td>Act01</td>");
     testsupport::WriteFile(dir.path() / "Vie32.vfd", "");
     const std::filesystem::path memory = dir.path() / "unit.mem";
@@ -339,9 +339,6 @@ TEST(DeviceRoadsOnALine, ReadThenWriteTheStandaloneUnit)
     std::filesystem::create_directories(ports);
     std::filesystem::create_symlink(standalone.slave(), ports / "COM1");
 
-    velko::ClearSettingsState();
-    SettingsLoaded = 0;
-    velko::OpenComCall = &::OpenCom;
     RecordingDialogs dialogs;
     {
         TMainForm f;

@@ -630,10 +630,16 @@ TEST_P(SwitchTest, PositionAKeepsItsEmsWhileBIsInUsePositionBIsAlwaysForced)
     EXPECT_TRUE(emsOn(s.emsBitA));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Switches, SwitchTest,
-                         ::testing::Values(SwitchNames{"Switch1", "SwBFunc", "SwB1Func", "SwBEMS", "SwB1EMS", "SwBABFunc", 18, 7, 1, 2},
-                                           SwitchNames{"Switch2", "SwCFunc", "SwC1Func", "SwCEMS", "SwC1EMS", "SwCABFunc", 19, 6, 3, 4}),
+                         ::testing::Values(SwitchNames{.name = "Switch1", .a = "SwBFunc", .b = "SwB1Func",
+                                                       .emsA = "SwBEMS", .emsB = "SwB1EMS", .centre = "SwBABFunc",
+                                                       .centreByte = 18, .centreBit = 7, .emsBitA = 1, .emsBitB = 2},
+                                           SwitchNames{.name = "Switch2", .a = "SwCFunc", .b = "SwC1Func",
+                                                       .emsA = "SwCEMS", .emsB = "SwC1EMS", .centre = "SwCABFunc",
+                                                       .centreByte = 19, .centreBit = 6, .emsBitA = 3, .emsBitB = 4}),
                          [](const auto& p) { return std::string(p.param.name); });
+// clang-format on
 
 // ---- The key-relay table ----
 

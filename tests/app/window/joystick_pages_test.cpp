@@ -244,13 +244,23 @@ TEST_P(BudgetTickTest, OneTickBringsTheTotalTo40AtTheCostOfSnFirst)
     EXPECT_EQ(f.RelayCounterLabel->text(), c.freeRelays);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, BudgetTickTest,
-    ::testing::Values(TickCase{"ExactlyForty", 0, 10, 10, 10, 10, -1, 10, 10, 10, 10, 0, 0, 0, 0, "0"},
-                      TickCase{"SeventyOne", 7, 16, 16, 16, 16, -1, 16, 16, 1, 0, 0, 0, 15, 16, "0"},
-                      TickCase{"RaisingLrLowersSn", 0, 10, 10, 10, 10, 12, 12, 10, 10, 8, 0, 0, 0, 2, "0"},
-                      TickCase{"ThreeKeyRelays", 3, 2, 0, 1, 2, -1, 2, 0, 1, 2, 0, 0, 0, 0, "32"}),
+    ::testing::Values(TickCase{.name = "ExactlyForty", .keys = 0, .lr = 10, .ud = 10, .ew = 10, .sn = 10, .lastLr = -1,
+                               .expLr = 10, .expUd = 10, .expEw = 10, .expSn = 10, .lrSteps = 0, .udSteps = 0,
+                               .ewSteps = 0, .snSteps = 0, .freeRelays = "0"},
+                      TickCase{.name = "SeventyOne", .keys = 7, .lr = 16, .ud = 16, .ew = 16, .sn = 16, .lastLr = -1,
+                               .expLr = 16, .expUd = 16, .expEw = 1, .expSn = 0, .lrSteps = 0, .udSteps = 0,
+                               .ewSteps = 15, .snSteps = 16, .freeRelays = "0"},
+                      TickCase{.name = "RaisingLrLowersSn", .keys = 0, .lr = 10, .ud = 10, .ew = 10, .sn = 10,
+                               .lastLr = 12, .expLr = 12, .expUd = 10, .expEw = 10, .expSn = 8, .lrSteps = 0,
+                               .udSteps = 0, .ewSteps = 0, .snSteps = 2, .freeRelays = "0"},
+                      TickCase{.name = "ThreeKeyRelays", .keys = 3, .lr = 2, .ud = 0, .ew = 1, .sn = 2, .lastLr = -1,
+                               .expLr = 2, .expUd = 0, .expEw = 1, .expSn = 2, .lrSteps = 0, .udSteps = 0, .ewSteps = 0,
+                               .snSteps = 0, .freeRelays = "32"}),
     [](const auto& c) { return std::string(c.param.name); });
+// clang-format on
 
 TEST_F(FormFixture, TickLabelsTheRowsAfterTheKeyRelays)
 {

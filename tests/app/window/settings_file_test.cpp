@@ -92,11 +92,7 @@ class SettingsFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        velko::ClearSettingsState();
-        SettingsLoaded = 0;
-        CustomerText.clear();
-        ComPortName.clear();
-        setenv("XDG_CONFIG_HOME", (dir.path() / "config").c_str(), 1);
+        testsupport::ResetProgramState(dir.path() / "config");
         testsupport::WriteFile(dir.path() / "ETM.vfa", "<td>Act01</td>");
         testsupport::WriteFile(dir.path() / "Vie32.vfd", "");
         velko::OpenComCall = [](const char* name) -> const char* { return name; };

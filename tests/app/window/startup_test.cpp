@@ -541,7 +541,7 @@ TEST_P(MissingSideFileTest, IsShownAndEndsTheProgram)
 {
     const MissingFileCase& c = GetParam();
     testsupport::ScopedWorkDir dir;
-    setenv("XDG_CONFIG_HOME", (dir.path() / "config").c_str(), 1);
+    testsupport::ResetProgramState(dir.path() / "config");
     if (c.withTemplate)
         testsupport::WriteFile("ETM.vfa", "Act01\r\n");
     if (c.readFails)
