@@ -42,8 +42,7 @@ constexpr ImageByte EMSCounterField = InSegA(21);
 constexpr ImageBit BattCounterBit{InSegA(19), 0};
 constexpr ImageByte BattCounterWord = InSegB(124);
 
-// R1 (Segment A byte 13): its mode bits 0-4, EMS and the R0/R1 inhibit above them.
-constexpr ImageByte R1Field = InSegA(13);
+// R1's byte: its mode bits 0-4, EMS and the R0/R1 inhibit above them.
 constexpr ImageBit R1NormalBit{R1Field, 0};
 constexpr ImageBit R1LatchingBit{R1Field, 2};
 constexpr std::uint8_t R1ModeBits = 0x1F;

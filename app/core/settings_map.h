@@ -166,6 +166,8 @@ inline constexpr int BandWordBytes = 4;
 
 // ---- Keys, switches and the action relay ----
 
+// R1's byte (Segment A byte 13).
+inline constexpr ImageByte R1Field = InSegA(13);
 void StoreR1Func(SegmentImage& image, int item);
 ItemPick R1FuncItem(const SegmentImage& image);
 // Byte 16 keeps only the action relay's bit; the R0 and action-relay mask bits follow.
@@ -182,9 +184,9 @@ void StoreARRelaySelect(SegmentImage& image, int item);
 ItemPick ARRelaySelectItem(const SegmentImage& image);
 inline constexpr TableListField AR_TimeField{InSegA(124), ARTimeTable};
 ItemPick AR_TimeItem(const SegmentImage& image);
-inline constexpr BitListField R1EMSField{{InSegA(13), 5}, 0};
+inline constexpr BitListField R1EMSField{{R1Field, 5}, 0};
 ItemPick R1EMSItem(const SegmentImage& image);
-inline constexpr BitListField R0EMSField{{InSegA(16), 5}, 0};
+inline constexpr BitListField R0EMSField{{R0Field, 5}, 0};
 ItemPick R0EMSItem(const SegmentImage& image);
 void StoreR0R1RepFunc(SegmentImage& image, int item);
 ItemPick R0R1RepFuncItem(const SegmentImage& image);

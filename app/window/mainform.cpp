@@ -62,7 +62,7 @@ TMainForm::TMainForm(QWidget* owner) : QWidget(owner)
     BuildChrome();
     BindEvents();
 
-    // 1-3: the relay grids' lever-position headers; the grids wait for their relay counts.
+    // The relay grids' lever-position headers; the grids wait for their relay counts.
     for (QTableWidget* grid : {UDRelayTable, LRRelayTable, EWRelayTable, SNRelayTable}) {
         for (int column = 1; column <= 5; ++column)
             velko::SetCellText(grid, 0, column, QStringLiteral("  (%1)").arg(6 - column));
@@ -74,38 +74,38 @@ TMainForm::TMainForm(QWidget* owner) : QWidget(owner)
     velko::SetCellText(KeyRelayTable, 0, 0, QStringLiteral("Relay"));
     velko::SetCellText(KeyRelayTable, 1, 0, QStringLiteral("Key"));
 
-    // 4: side files are looked for here from now on.
+    // Side files are looked for here from now on.
     if (!::getcwd(StartupDir, sizeof StartupDir))
         StartupDir[0] = '\0';
 
-    // 5: the first page.
+    // The first page.
     ShowPage(0);
 
-    // 6: joystick gaps.
+    // Joystick gaps.
     for (velko::ImageByte gap : velko::GapField)
         velko::At(EditImage, gap) = velko::DefaultGap;
     QLineEdit* const gaps[] = {VR1YGap, VR1XGap, VR2YGap, VR2XGap};
     for (int i = 0; i < 4; ++i)
         gaps[i]->setText(QString::number(velko::At(EditImage, velko::GapField[i])));
 
-    // 7: the power-on mode.
+    // The power-on mode.
     OpenModeFunc->setCurrentIndex(1);
     OpenModeFuncChange(nullptr);
 
-    // 8: key bytes that start-up owns.
+    // Key bytes that start-up owns.
     velko::StoreStartUpKeyBytes(EditImage);
 
-    // 9: the allocation template.
+    // The allocation template.
     AllocationTemplate = QByteArray::fromStdString(velko::JoinLines(velko::SplitLines(velko::ReadFileBytes("ETM.vfa"))));
     AllocationText = AllocationTemplate;
     Modify_Allocation_Draw();
 
-    // 10: the model digits lead the serial number and the ID code.
+    // The model digits lead the serial number and the ID code.
     const QString idMask = QStringLiteral("\\3\\7>999999<");
     MachineSN->setEditMask(idMask);
     IDCODE->setEditMask(idMask);
 
-    // 11: R0's inching time.
+    // R0's inching time.
     InchTime->setCurrentIndex(5);
     InchTimeChange(nullptr);
 
