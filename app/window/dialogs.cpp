@@ -49,9 +49,9 @@ public:
         return dialog.exec() == QDialog::Accepted;
     }
 
-    void openDocument(const QString& path) override
+    bool openDocument(const QString& path) override
     {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     }
 
 private:
