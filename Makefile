@@ -4,8 +4,9 @@
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+PREFIX ?= /usr/local
 
-.PHONY: deps build test test-plain test-asan run bench fuzz clean
+.PHONY: deps build test test-plain test-asan run install bench fuzz clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -30,6 +31,11 @@ test: test-plain test-asan
 
 run: build
 	bash scripts/run.sh $(BUILD)
+
+# Installs under PREFIX (below DESTDIR when given): bin/velko-q37 starts the program in the
+# user's folder of side files.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 bench: build
 	bash scripts/bench.sh $(BUILD)

@@ -6,7 +6,8 @@ packages=(
   g++ cmake make pkg-config
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
-  xvfb xauth openbox x11-utils fonts-arphic-uming
+  xvfb xauth openbox x11-utils xdotool fonts-arphic-uming
+  desktop-file-utils
   poppler-utils
 )
 # The settings-file fuzz target (scripts/fuzz.sh) also needs clang and its fuzzer runtime.
