@@ -77,6 +77,40 @@ INSTANTIATE_TEST_SUITE_P(Cases, FailedPreviewTest,
                                            FailedPreviewCase{"FileCannotBeWritten", true, true}),
                          [](const auto& p) { return std::string(p.param.name); });
 
+struct OpenerCase {
+    const char* name;
+    const char* script; // the desktop's xdg-open
+    bool opened;
+};
+
+void PrintTo(const OpenerCase& c, std::ostream* os) { *os << c.name; }
+
+class DesktopOpenerTest : public ::testing::TestWithParam<OpenerCase> {};
+
+// The real opener hears from xdg-open whether a viewer took the file, which openUrl does not.
+TEST_P(DesktopOpenerTest, SaysWhetherAViewerTookTheFile)
+{
+    const OpenerCase& c = GetParam();
+    testsupport::ScopedWorkDir dir;
+    testsupport::WriteFile(dir.path() / "xdg-open", std::string("#!/bin/sh\necho \"$1\" > \"$(dirname \"$0\")/asked\"\n") + c.script + "\n");
+    std::filesystem::permissions(dir.path() / "xdg-open", std::filesystem::perms::owner_all);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray(dir.path().c_str()) + ":" + path);
+    velko::SetDialogSeam(nullptr);
+    const QString document = QString::fromStdString((dir.path() / "ATB.mht").string());
+    const bool opened = velko::Dialogs().openDocument(document);
+    qputenv("PATH", path);
+    EXPECT_EQ(opened, c.opened);
+    EXPECT_EQ(testsupport::ReadFile(dir.path() / "asked"), document.toStdString() + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Openers, DesktopOpenerTest,
+    ::testing::Values(OpenerCase{"NoViewerForTheType", "echo \"xdg-open: no method available\" >&2; exit 3", false},
+                      OpenerCase{"ViewerStartedAndLeftRunning", "exit 0", true},
+                      OpenerCase{"ViewerKeptInTheForeground", "sleep 5", true}),
+    [](const auto& p) { return std::string(p.param.name); });
+
 // The shipped template, with the labels of a fresh start, as the user's viewer gets it.
 class ShippedTemplateFixture : public FormFixture {
 protected:
