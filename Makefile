@@ -6,8 +6,9 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 # Warnings are errors in the test builds; `make build` and `make run` keep them warnings.
 WERROR ?= OFF
+PREFIX ?= /usr/local
 
-.PHONY: deps build test test-plain test-asan format-check run bench fuzz clean
+.PHONY: deps build test test-plain test-asan format-check run install bench fuzz clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -37,6 +38,11 @@ test: format-check test-plain test-asan
 
 run: build
 	bash scripts/run.sh $(BUILD)
+
+# Installs under PREFIX (below DESTDIR when given): bin/velko-q37 starts the program in the
+# user's folder of side files.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 bench: build
 	bash scripts/bench.sh $(BUILD)

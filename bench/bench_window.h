@@ -101,7 +101,7 @@ public:
     QString openFileName(const velko::FileRequest&) override { return file; }
     QString saveFileName(const velko::FileRequest&) override { return file; }
     bool printDialog(QPrinter&) override { return false; }
-    void openDocument(const QString&) override {}
+    bool openDocument(const QString&) override { return true; }
 
     QString file, last;
     int boxes = 0;

@@ -5,8 +5,9 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config
   libgtest-dev libgmock-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
-  xvfb xauth openbox x11-utils fonts-arphic-uming
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
+  xvfb xauth openbox x11-utils xdotool fonts-arphic-uming
+  desktop-file-utils
   poppler-utils
   clang-format
 )

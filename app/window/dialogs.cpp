@@ -3,14 +3,24 @@
 #include "framework_error.h"
 
 #include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 
 namespace velko {
 
 namespace {
+
+// How long the opener has to say that no viewer takes a document.
+constexpr qint64 OpenerVerdictMs = 3000;
 
 class RealDialogs final : public DialogSeam {
 public:
@@ -49,9 +59,30 @@ public:
         return dialog.exec() == QDialog::Accepted;
     }
 
-    void openDocument(const QString& path) override
+    bool openDocument(const QString& path) override
     {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        // xdg-open tells of a file that no viewer takes only by its exit status, which openUrl
+        // never sees (it starts xdg-open and returns). So it runs detached here and writes its
+        // status; still running after a moment means it keeps a viewer in the foreground.
+        const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+        QTemporaryDir statusDir;
+        if (opener.isEmpty() || !statusDir.isValid())
+            return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        const QString status = statusDir.filePath(QStringLiteral("status"));
+        const QString script = QStringLiteral("\"$0\" \"$1\"; { echo $? > \"$2.new\" && mv \"$2.new\" \"$2\"; } 2>/dev/null");
+        if (!QProcess::startDetached(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, opener, path, status}))
+            return false;
+        QElapsedTimer waited;
+        waited.start();
+        while (!QFile::exists(status) && waited.elapsed() < OpenerVerdictMs) {
+            QEventLoop pause; // the window keeps painting meanwhile
+            QTimer::singleShot(20, &pause, &QEventLoop::quit);
+            pause.exec();
+        }
+        QFile verdict(status);
+        if (!verdict.open(QIODevice::ReadOnly))
+            return true;
+        return verdict.readAll().trimmed() == "0";
     }
 
 private:

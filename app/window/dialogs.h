@@ -36,8 +36,8 @@ public:
     virtual QString saveFileName(const FileRequest& request) = 0;
     // False when the print dialog is cancelled.
     virtual bool printDialog(QPrinter& printer) = 0;
-    // Opens a document in the viewer the desktop associates with it; nothing is reported.
-    virtual void openDocument(const QString& path) = 0;
+    // Opens a document in the viewer the desktop associates with it; false when none took it.
+    virtual bool openDocument(const QString& path) = 0;
 };
 
 // The seam in use: the real dialogs unless a test has put its own in (null restores them).

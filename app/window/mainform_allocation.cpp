@@ -27,13 +27,21 @@ void TMainForm::NPreviewSchClick(QObject*)
         velko::MessageBoxOk(QStringLiteral("請先開啟或讀取設定!"), QStringLiteral("錯誤"), velko::BoxIcon::Error);
     } else {
         velko::RestoreStartupDir();
+        const QString path = QDir::current().absoluteFilePath(QStringLiteral("ATB.mht"));
+        bool shown = false;
         try {
             velko::WriteFileBytes("ATB.mht", velko::JoinLines({AllocationText.toStdString()}));
-            velko::Dialogs().openDocument(QDir::current().absoluteFilePath(QStringLiteral("ATB.mht")));
+            shown = velko::Dialogs().openDocument(path);
+        } catch (const velko::FileError&) {
+            // told below, with the file's place, like a viewer that does not start
         } catch (...) {
             Enable_Button(); // the tool bar never stays off after a failed save
             throw;
         }
+        // The user can still open the file by hand from where it was meant to be.
+        if (!shown)
+            velko::MessageBoxOk(QStringLiteral("預覽錯誤!!\n") + QDir::toNativeSeparators(path), QStringLiteral("錯誤"),
+                                velko::BoxIcon::Error);
     }
     Enable_Button();
 }

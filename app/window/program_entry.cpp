@@ -9,6 +9,9 @@
 #include <fenlo_host.h>
 
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <iostream>
 #include <memory>
@@ -24,6 +27,7 @@ VelkoApplication::VelkoApplication(int& argc, char** argv) : QApplication(argc, 
     // The forms ask for the Ming face of the units' users' machines; here the installed one.
     QFont::insertSubstitution(QStringLiteral("新細明體"), QStringLiteral("AR PL UMing TW"));
     initPictures();
+    InstallToolkitTranslations();
     InstallDeviceLinkHooks();
 }
 
@@ -35,6 +39,18 @@ bool VelkoApplication::notify(QObject* receiver, QEvent* event)
         ShowCurrentException();
     }
     return true;
+}
+
+void InstallToolkitTranslations()
+{
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    // qtbase holds the texts of the widgets and dialogs; some systems ship only the whole "qt".
+    if (translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"), folder)
+        || translator->load(QLocale(), QStringLiteral("qt"), QStringLiteral("_"), folder))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
 }
 
 void InstallDeviceLinkHooks()

@@ -13,6 +13,10 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
+// The framework's own texts (dialog labels, box buttons, edit menus) in the user's language,
+// from the toolkit's installed translations; without them they stay English.
+void InstallToolkitTranslations();
+
 // Lends the device link the window system: pending events run on every turn of its
 // waits, and its port messages show as the program's boxes; and tells it which device
 // each COM name opens.

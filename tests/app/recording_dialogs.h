@@ -28,10 +28,15 @@ public:
     QString openFileName(const velko::FileRequest& request) override { return fileName(request); }
     QString saveFileName(const velko::FileRequest& request) override { return fileName(request); }
     bool printDialog(QPrinter&) override { return printAnswer; }
-    void openDocument(const QString& path) override { documents.append(path); }
+    bool openDocument(const QString& path) override
+    {
+        documents.append(path);
+        return documentOpens;
+    }
 
     std::vector<velko::MessageRequest> boxes;
     QStringList documents;
+    bool documentOpens = true; // whether a viewer takes the document
     // File dialogs take fileAnswers in turn, then fileAnswer; questions take askAnswers in
     // turn, then No.
     QString fileAnswer;

@@ -158,6 +158,51 @@ TEST(AllocationTemplate, HoldsEachRelayPlaceholderOnceInAWebArchive)
     }
 }
 
+// Character references (&#xHHHH; or &#DDDD;) turned into the characters they name.
+std::u32string decodeReferences(const QByteArray& bytes)
+{
+    std::u32string out;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes.mid(i, 2) == "&#") {
+            const qsizetype end = bytes.indexOf(';', i);
+            const bool hex = bytes.mid(i + 2, 1).toLower() == "x";
+            bool ok = false;
+            const uint code = bytes.mid(i + (hex ? 3 : 2), end - i - (hex ? 3 : 2)).toUInt(&ok, hex ? 16 : 10);
+            EXPECT_TRUE(end > 0 && ok) << "a broken reference at byte " << i;
+            if (end > 0 && ok) {
+                out += char32_t(code);
+                i = end;
+                continue;
+            }
+        }
+        out += char32_t(static_cast<unsigned char>(bytes[i]));
+    }
+    return out;
+}
+
+// Every viewer reads ASCII alike, whatever character set it assumes, so the page needs none
+// and its Chinese is named by number.
+TEST(AllocationTemplate, TheWebPageIsAsciiWithItsChineseAsCharacterReferences)
+{
+    const QByteArray bytes = sideFile("ETM.vfa");
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        ASSERT_TRUE((c >= 0x20 && c < 0x7F) || c == '\r' || c == '\n') << "byte " << i << " is " << int(c);
+    }
+    const qsizetype body = bytes.indexOf("\r\n\r\n<!DOCTYPE html>");
+    ASSERT_GT(body, 0);
+    const QByteArray partHeader = bytes.left(body).mid(bytes.lastIndexOf("------=_Part_VELKO_Q37_Wiring\r\n", body));
+    EXPECT_TRUE(partHeader.contains("Content-Type: text/html"));
+    EXPECT_TRUE(partHeader.contains("Content-Transfer-Encoding: 7bit"));
+    const std::u32string page = decodeReferences(bytes.mid(body));
+    for (const std::u32string& wanted :
+         {std::u32string(U"<title>VELKO-Q37 接收機繼電器接線圖</title>"), std::u32string(U"<h1>VELKO-Q37 接收機繼電器接線圖</h1>"),
+          std::u32string(U"<tr><th>繼電器</th><th>動作說明</th><th>繼電器</th><th>動作說明</th></tr>"),
+          std::u32string(U"<p class=\"note\">每一個繼電器所對應的按鍵、開關或搖桿檔位。"),
+          std::u32string(U"N/A 表示此繼電器未使用。</p>")})
+        EXPECT_NE(page.find(wanted), std::u32string::npos) << QString::fromStdU32String(wanted).toStdString();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
