@@ -73,12 +73,14 @@ public:
     {
         int bits = 0;
         unsigned long request = TIOCMBIS;
+        // clang-format off
         switch (signal) {
         case ModemSignal::SetDtr: bits = TIOCM_DTR; request = TIOCMBIS; break;
         case ModemSignal::ClrDtr: bits = TIOCM_DTR; request = TIOCMBIC; break;
         case ModemSignal::SetRts: bits = TIOCM_RTS; request = TIOCMBIS; break;
         case ModemSignal::ClrRts: bits = TIOCM_RTS; request = TIOCMBIC; break;
         }
+        // clang-format on
         ioctl(fd_, request, &bits);
     }
 

@@ -112,6 +112,7 @@ Read interLockItem(int group)
 Store openMode() { return [](SegmentImage& image, int) { velko::StoreOpenModeFunc(image); }; }
 Read noRead() { return [](const SegmentImage&) { return ItemPick{}; }; }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Composite, FieldStore,
     ::testing::Values(
@@ -239,6 +240,7 @@ INSTANTIATE_TEST_SUITE_P(
                   .read = interLockItem(velko::SN), .item = -1, .start = {{'B', 47, 100}},
                   .stored = {{'B', 48, 0x08}}, .readBack = 4}),
     [](const auto& p) { return std::string(p.param.name); });
+// clang-format on
 
 // A list of one bit or one table byte: where it lives, and every item of it.
 struct SimpleCase {
@@ -294,6 +296,7 @@ TEST_P(SimpleField, LivesAtItsPlaceAndEveryItemReadsBack)
 #define TABLE_LIST(field, seg, byte) SimpleCase{#field, velko::field##Field, seg, byte, -1}
 #define LEVER(kind, direction, byte) SimpleCase{#direction #kind, velko::Lever##kind##Field[velko::direction], 'A', byte, -1}
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Lists, SimpleField,
     ::testing::Values(BIT_LIST(SleepEMSFunc, 'A', 18, 6), BIT_LIST(TxRemoteFunc, 'A', 19, 2),
@@ -311,6 +314,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LEVER(InchTime, Left, 45), LEVER(InchTime, Right, 46), LEVER(InchTime, East, 47),
                       LEVER(InchTime, West, 118), LEVER(InchTime, South, 119), LEVER(InchTime, North, 120)),
     [](const auto& p) { return std::string(p.param.name); });
+// clang-format on
 
 // A grid click's bit is the cell the loader clicks back for it.
 TEST(RelayMaskBit, EveryCellIsReadBackAsItself)

@@ -173,6 +173,7 @@ TEST_P(TxRxListTest, PickWritesItsBytesOnly)
     }
 }
 
+// clang-format off
 std::vector<ListCase> txRxCases()
 {
     using M = TMainForm;
@@ -261,6 +262,7 @@ std::vector<ListCase> txRxCases()
     v.push_back({"AutoOffNone", "AutoOffFunc", -1, &M::AutoOffFuncChange, {}, {onA(19, 3)}});
     return v;
 }
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Lists, TxRxListTest, ::testing::ValuesIn(txRxCases()),
                          [](const auto& p) { return std::string(p.param.name); });
@@ -298,6 +300,7 @@ TEST_P(KeyListTest, PickWritesItsBytesOnly)
     }
 }
 
+// clang-format off
 std::vector<ListCase> keyCases()
 {
     using M = TMainForm;
@@ -400,6 +403,7 @@ std::vector<ListCase> keyCases()
     v.push_back({"ARTimeNone", "AR_Time", -1, &M::AR_TimeChange, {}, {}});
     return v;
 }
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Lists, KeyListTest, ::testing::ValuesIn(keyCases()),
                          [](const auto& p) { return std::string(p.param.name); });

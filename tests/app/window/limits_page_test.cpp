@@ -116,6 +116,7 @@ TEST_P(GapTypingTest, EachKeyStoresOrEmpties)
     EXPECT_EQ(colour(f().VR1YGap), Colour::Window) << "a gap edit's colour is never changed";
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Sequences, GapTypingTest,
     ::testing::Values(GapTyping{"255", {2, 25, 255}, "255", {}},
@@ -129,6 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
                       GapTyping{"ab", {25, 25}, "ab", {"'a' is not a valid integer value", "'ab' is not a valid integer value"}},
                       GapTyping{"-1", {25, 25}, "", {"'-' is not a valid integer value"}},
                       GapTyping{"-9", {25, 25}, "", {"'-' is not a valid integer value"}}));
+// clang-format on
 
 TEST_F(SpecialPageTest, EachGapEditWritesItsOwnByte)
 {
@@ -206,6 +208,7 @@ TEST_P(DutyTypingTest, TakesDigitsAndEnter)
     EXPECT_EQ(takeBoxes(), boxes);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Keys, DutyTypingTest,
     ::testing::Values(
@@ -229,6 +232,7 @@ INSTANTIATE_TEST_SUITE_P(
         // above the byte's range: refused the same way
         DutyTyping{false, "", "300\r", "", 2, Colour::Yellow, {u"請輸入0~255"}},
         DutyTyping{true, "", "0004000\r", "", 10, Colour::Yellow, {u"請輸入0~255"}}));
+// clang-format on
 
 TEST_F(SpecialPageTest, DutyEnterPassesOnOnlyWhenTaken)
 {
@@ -390,6 +394,7 @@ constexpr const char16_t* Lower = u"請輸入0.xx~6.40";
 constexpr const char16_t* Caps = u"請輸入0.XX~6.40";
 constexpr const char16_t* Order = u"電池電壓上限值不可小於下限值,請重新設定";
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Keys, BatteryTypingTest,
     ::testing::Values(
@@ -424,6 +429,7 @@ INSTANTIATE_TEST_SUITE_P(
         BatteryTyping{Down1, "", "4.48", "0.00\r", "0.00", "4.48", Yellow, Yellow, nullptr, true},
         // empty partner: taken, nothing stored
         BatteryTyping{Down, "", "", "4.00\r", "4.00", "", Yellow, Yellow, nullptr, false}));
+// clang-format on
 
 TEST_F(SpecialPageTest, AnEmptyPartnerWaitsForTheSecondEnter)
 {
@@ -508,6 +514,7 @@ TEST_P(ListPickTest, WritesItsBitsAndBytesOnly)
 
 constexpr std::uint32_t Untouched = 0x5A5A5A5A;
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Items, ListPickTest,
     ::testing::Values(ListCase{&Ui::TMainForm::LowBattFunc, "LowBattFunc", 0, 0xFF, 0x00, 0xDF, 0x00, 77, Untouched},
@@ -524,6 +531,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ListCase{&Ui::TMainForm::BattCounterFunc, "BattCounterFunc", 9, 0, 0x00, 0, 0x01, 77, 0x1FF},
                       ListCase{&Ui::TMainForm::BattCounterFunc, "BattCounterFunc", 32, 0, 0x00, 0, 0x01, 77,
                                0xFFFFFFFF}));
+// clang-format on
 
 TEST_F(SpecialPageTest, AnItemPickedInTheOpenListIsStored)
 {

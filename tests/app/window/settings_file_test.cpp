@@ -73,9 +73,11 @@ SegmentImage patternImage()
     return image;
 }
 
+// clang-format off
 const CustomerRecord SampleCustomer = {"A-0001",  "大同機械股份有限公司", "02-2345-6789", "02-2345-6788",
                                        "s@x.tw",  "台北市中山區\n民生東路 1 號", "王小明", "02-2345-6787",
                                        "0912",    "w@x.tw", "天車 3 號\n\n備用", "12", "433.925"};
+// clang-format on
 
 // Runs `work` in a child process and gives its exit code (-1 when it did not exit).
 int inChild(const std::function<int()>& work)
