@@ -34,19 +34,19 @@ int main(int argc, char** argv)
     SettingsLoaded = 1;
 
     // Every key in use first, so the numbering and the allocation table have their most to do.
-    for (QComboBox* list : {form->R0Func, form->R1Func, form->SwBFunc, form->SwB1Func, form->SwCFunc,
-                            form->SwC1Func, form->ARRelaySelect}) {
+    for (QComboBox* list : {form->R0Func, form->R1Func, form->SwBFunc, form->SwB1Func, form->SwCFunc, form->SwC1Func,
+                            form->ARRelaySelect}) {
         list->setCurrentIndex(0);
         emit list->activated(0);
     }
 
     QComboBox* const lists[] = {
-        form->OpenModeFunc, form->TxModeFunc, form->DutyCycleFunc, form->SleepEMSFunc, form->LEDGleamFunc,
-        form->TxRemoteFunc, form->PassiveEMSFunc, form->PassiveTimeFunc, form->AutoOffFunc, form->RxRemoteFunc,
-        form->R0Func,       form->R1Func,     form->R0EMS,         form->R1EMS,        form->InchTime,
-        form->R0R1RepFunc,  form->SwBFunc,    form->SwB1Func,      form->SwCFunc,      form->SwC1Func,
-        form->SwBEMS,       form->SwB1EMS,    form->SwCEMS,        form->SwC1EMS,      form->SwBABFunc,
-        form->SwCABFunc,    form->ARRelaySelect, form->AR_Time,
+        form->OpenModeFunc, form->TxModeFunc,     form->DutyCycleFunc,   form->SleepEMSFunc, form->LEDGleamFunc,
+        form->TxRemoteFunc, form->PassiveEMSFunc, form->PassiveTimeFunc, form->AutoOffFunc,  form->RxRemoteFunc,
+        form->R0Func,       form->R1Func,         form->R0EMS,           form->R1EMS,        form->InchTime,
+        form->R0R1RepFunc,  form->SwBFunc,        form->SwB1Func,        form->SwCFunc,      form->SwC1Func,
+        form->SwBEMS,       form->SwB1EMS,        form->SwCEMS,          form->SwC1EMS,      form->SwBABFunc,
+        form->SwCABFunc,    form->ARRelaySelect,  form->AR_Time,
     };
     std::printf("%d picks per handler, settings loaded, %lld-character allocation template\n", Picks,
                 static_cast<long long>(AllocationTemplate.size()));

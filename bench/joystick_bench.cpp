@@ -29,11 +29,11 @@ void report(const char* what, const std::vector<double>& ms)
 void press(QTableWidget* grid, int column, int row)
 {
     const QPointF at = grid->visualRect(grid->model()->index(row, column)).center();
-    QMouseEvent down(QEvent::MouseButtonPress, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton,
-                     Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent down(QEvent::MouseButtonPress, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QCoreApplication::sendEvent(grid->viewport(), &down);
-    QMouseEvent up(QEvent::MouseButtonRelease, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton,
-                   Qt::NoButton, Qt::NoModifier);
+    QMouseEvent up(QEvent::MouseButtonRelease, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                   Qt::NoModifier);
     QCoreApplication::sendEvent(grid->viewport(), &up);
 }
 

@@ -25,8 +25,8 @@ int main(int argc, char** argv)
     {
         std::string relays;
         for (int n = 1; n <= 40; ++n)
-            relays += "<td>RY" + std::to_string(n) + "</td><td>Act" + (n < 10 ? "0" : "") + std::to_string(n)
-                      + "</td>\r\n";
+            relays +=
+                "<td>RY" + std::to_string(n) + "</td><td>Act" + (n < 10 ? "0" : "") + std::to_string(n) + "</td>\r\n";
         dir.writeSideFiles(relays);
     }
 

@@ -46,7 +46,6 @@ bool writeChain()
         && WriteSegmentA(image, password()) && WriteSegmentB(image, password());
 }
 
-
 double floorMs(const std::function<bool()>& chain, LoaderKind loader)
 {
     World world;

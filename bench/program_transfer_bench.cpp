@@ -28,7 +28,8 @@ public:
 
     // A send of `bytes`, an optional spin, then a wait for an answer of `answer` bytes that
     // the unit starts `work` after the last byte sent (none: it stays silent).
-    void exchange(std::size_t bytes, unsigned delayMs, unsigned timeoutMs, std::optional<std::size_t> answer, Time work = 0)
+    void exchange(std::size_t bytes, unsigned delayMs, unsigned timeoutMs, std::optional<std::size_t> answer,
+                  Time work = 0)
     {
         const Time sent = total + bytes * CharTime;
         total = sent + ms(30) + ms(delayMs);
@@ -120,7 +121,8 @@ bool timeWrite(int records, Time& elapsed)
     for (int i = 0; i < records; ++i) {
         unsigned char* r = program[i];
         const unsigned at = 0x2000u + 128u * static_cast<unsigned>(i % 384);
-        const unsigned char head[8] = {0x80, 0x12, 0x8A, 0x8A, static_cast<unsigned char>(at), static_cast<unsigned char>(at >> 8), 0x80, 0x00};
+        const unsigned char head[8] = {
+            0x80, 0x12, 0x8A, 0x8A, static_cast<unsigned char>(at), static_cast<unsigned char>(at >> 8), 0x80, 0x00};
         std::memcpy(r, head, sizeof head);
         for (int k = 0; k < 128; ++k)
             r[8 + k] = static_cast<unsigned char>(at >> 7 ^ k);
@@ -147,7 +149,8 @@ int main()
         bool (*run)(int, Time&);
         Time (*floor)(int);
     };
-    for (const Operation& op : {Operation{"LoadProgram", timeLoad, floorOfLoad}, Operation{"WriteProgram", timeWrite, floorOfWrite}}) {
+    for (const Operation& op :
+         {Operation{"LoadProgram", timeLoad, floorOfLoad}, Operation{"WriteProgram", timeWrite, floorOfWrite}}) {
         // What does not grow with the records: for WriteProgram the mass erase and handshake.
         Time fixed = 0;
         if (op.run == timeWrite && !op.run(0, fixed))
@@ -164,7 +167,8 @@ int main()
             const double floorPer = toMs(op.floor(records) - floorFixed) / records;
             std::printf("%s %3d records: %9.1f ms (%.1f ms fixed), %.2f ms per record, floor %.2f ms per record, "
                         "%+.2f%% (goal: at most +1%%)\n",
-                        op.name, records, toMs(elapsed), toMs(fixed), per, floorPer, 100.0 * (per - floorPer) / floorPer);
+                        op.name, records, toMs(elapsed), toMs(fixed), per, floorPer,
+                        100.0 * (per - floorPer) / floorPer);
         }
     }
     FenloSetMessageBox(nullptr);

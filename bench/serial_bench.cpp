@@ -22,8 +22,6 @@ using bench::nowMs;
 
 namespace {
 
-
-
 double worst(const std::vector<double>& v) { return v.empty() ? 0.0 : *std::max_element(v.begin(), v.end()); }
 
 std::atomic<double> answeredAt{0};
@@ -84,8 +82,8 @@ int main()
             Delay(n);
             over.push_back(nowMs() - start - static_cast<double>(n));
         }
-        std::printf("Delay(%lu): past its time, median %.3f ms, worst %.3f ms (goal: within 1 ms)\n", n,
-                    median(over), worst(over));
+        std::printf("Delay(%lu): past its time, median %.3f ms, worst %.3f ms (goal: within 1 ms)\n", n, median(over),
+                    worst(over));
     }
     ExitCom();
     close(master);

@@ -57,8 +57,8 @@ int main(int argc, char** argv)
         openMs.push_back(nowMs() - start);
         failures += dialogs.last != QStringLiteral("檔案開啟完成!!");
     }
-    std::printf("save %6.2f ms | open %6.2f ms (medians of %d, goal < 30 ms each; file %ju bytes)\n",
-                median(saveMs), median(openMs), Runs, static_cast<std::uintmax_t>(fs::file_size(dir / "bench.Q37")));
+    std::printf("save %6.2f ms | open %6.2f ms (medians of %d, goal < 30 ms each; file %ju bytes)\n", median(saveMs),
+                median(openMs), Runs, static_cast<std::uintmax_t>(fs::file_size(dir / "bench.Q37")));
     if (failures)
         std::printf("%d runs did not end with their completion box\n", failures);
 

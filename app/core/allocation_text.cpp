@@ -43,8 +43,7 @@ std::string AllocationPlaceholder(int number)
     return "Act" + digits;
 }
 
-std::string AxisRelayLabel(int group, int relay,
-                           const std::array<std::uint8_t, RelayAssignBytes>& assign)
+std::string AxisRelayLabel(int group, int relay, const std::array<std::uint8_t, RelayAssignBytes>& assign)
 {
     const DirectionTexts texts = directionTexts(group);
     std::string first = texts.first;
@@ -84,8 +83,7 @@ std::string BuildAllocationText(const std::string& allocationTemplate, const All
     // A loaded enable mask can give up to 13 key relays: every one of them is named.
     const int keys = std::min(in.keyRelayCount, AllocationRelays);
     for (int i = 1; i <= keys; ++i) {
-        const std::string name =
-            static_cast<std::size_t>(i) <= in.keyNames.size() ? in.keyNames[i - 1] : std::string();
+        const std::string name = static_cast<std::size_t>(i) <= in.keyNames.size() ? in.keyNames[i - 1] : std::string();
         replaceFirst(text, AllocationPlaceholder(i), name);
     }
 
@@ -94,8 +92,7 @@ std::string BuildAllocationText(const std::string& allocationTemplate, const All
         const int count = in.axisCounts[group];
         for (int j = 1; j <= count; ++j) {
             const long long n = before + j;
-            replaceFirst(text, AllocationPlaceholder(static_cast<int>(n)),
-                         AxisRelayLabel(group, j, *in.assign));
+            replaceFirst(text, AllocationPlaceholder(static_cast<int>(n)), AxisRelayLabel(group, j, *in.assign));
         }
         before += std::max(count, 0);
     }

@@ -18,12 +18,11 @@ std::string AllocationPlaceholder(int number);
 
 // Label of relay `relay` of an axis group from its RelayAssign entries, for example
 // "North/(5)(4),South/(1)"; "N/A" when it is on at no position.
-std::string AxisRelayLabel(int group, int relay,
-                           const std::array<std::uint8_t, RelayAssignBytes>& assign);
+std::string AxisRelayLabel(int group, int relay, const std::array<std::uint8_t, RelayAssignBytes>& assign);
 
 struct AllocationInput {
     int keyRelayCount = 0;
-    std::vector<std::string> keyNames; // name of key relay 1, 2, ...
+    std::vector<std::string> keyNames;        // name of key relay 1, 2, ...
     std::array<int, AxisGroups> axisCounts{}; // indexed by AxisGroup
     const std::array<std::uint8_t, RelayAssignBytes>* assign = &RelayAssign;
 };

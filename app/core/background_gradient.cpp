@@ -15,8 +15,7 @@ int channel(int start, int end, int y, float height)
 
 Rgb GradientRow(int y, float outerHeight)
 {
-    return {channel(255, 0, y, outerHeight), channel(255, 32, y, outerHeight),
-            channel(255, 128, y, outerHeight)};
+    return {channel(255, 0, y, outerHeight), channel(255, 32, y, outerHeight), channel(255, 128, y, outerHeight)};
 }
 
 } // namespace velko

@@ -12,8 +12,7 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool wellFormed(std::string_view text)
 {
-    return text.size() == 4 && isDigit(text[0]) && text[1] == '.' && isDigit(text[2]) &&
-           isDigit(text[3]);
+    return text.size() == 4 && isDigit(text[0]) && text[1] == '.' && isDigit(text[2]) && isDigit(text[3]);
 }
 
 std::uint8_t wholeVolts(std::string_view text) { return static_cast<std::uint8_t>(text[0] - '0'); }
@@ -54,8 +53,7 @@ BatteryWords BatteryBandWords(float high, float low)
     return {counts(m), counts(s)};
 }
 
-bool StoreBatteryPair(std::string_view high, std::string_view low, BatteryPair pair,
-                      SegmentImage& image)
+bool StoreBatteryPair(std::string_view high, std::string_view low, BatteryPair pair, SegmentImage& image)
 {
     const auto h = BatteryVoltage(high);
     const auto l = BatteryVoltage(low);

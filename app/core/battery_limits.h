@@ -32,7 +32,6 @@ BatteryWords BatteryBandWords(float high, float low);
 // Stores a pair's typed voltages and its two words into Segment B of `image` (the pair's
 // BatteryVoltsField bytes and its band words). Both texts must be of the form
 // "d.dd"; otherwise nothing is stored and the result is false.
-bool StoreBatteryPair(std::string_view high, std::string_view low, BatteryPair pair,
-                      SegmentImage& image = EditImage);
+bool StoreBatteryPair(std::string_view high, std::string_view low, BatteryPair pair, SegmentImage& image = EditImage);
 
 } // namespace velko

@@ -79,9 +79,6 @@ QString LongTimeFormat(const QLocale& locale)
     return format;
 }
 
-QString LongTimeText(const QTime& time, const QLocale& locale)
-{
-    return locale.toString(time, LongTimeFormat(locale));
-}
+QString LongTimeText(const QTime& time, const QLocale& locale) { return locale.toString(time, LongTimeFormat(locale)); }
 
 } // namespace velko

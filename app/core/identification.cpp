@@ -26,10 +26,7 @@ std::uint8_t hexByte(const QString& digits)
     return static_cast<std::uint8_t>(StrToInt(QStringLiteral("0x") + digits) & 0xFF);
 }
 
-QString nibbleDigit(std::uint8_t codeword)
-{
-    return QString::number(ReHamming(codeword), 16).toUpper();
-}
+QString nibbleDigit(std::uint8_t codeword) { return QString::number(ReHamming(codeword), 16).toUpper(); }
 
 QString twoHexDigits(std::uint8_t b) { return QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper(); }
 

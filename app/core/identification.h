@@ -40,8 +40,8 @@ QString SerialDigitsFromImage(const SegmentImage& image);
 QString DateDigitsFromImage(const SegmentImage& image);
 
 // Where the unit's program-memory record keeps its identification.
-inline constexpr int RecordSerialAt = 120; // six Hamming codewords
+inline constexpr int RecordSerialAt = 120;   // six Hamming codewords
 inline constexpr int RecordModelTagAt = 126; // 'Q', '3', '7'
-inline constexpr int RecordDateAt = 129;  // year, month, day
+inline constexpr int RecordDateAt = 129;     // year, month, day
 
 } // namespace velko

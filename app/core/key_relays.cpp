@@ -12,10 +12,18 @@ struct KeyOfBit {
 
 // The numbering order; bits 1-6 take a relay but belong to no key.
 constexpr KeyOfBit NumberingOrder[] = {
-    {MaskBitR0, "R0", R0RelayWord.k},     {MaskBitR1, "R1", R1RelayWord.k},     {1, "", -1},
-    {2, "", -1},                {3, "", -1},                {4, "", -1},
-    {5, "", -1},                {6, "", -1},                {MaskBitSw1A, "SW 1A", Sw1ARelayWord.k},
-    {MaskBitSw1B, "SW 1B", Sw1BRelayWord.k}, {MaskBitSw2A, "SW 2A", Sw2ARelayWord.k}, {MaskBitSw2B, "SW 2B", Sw2BRelayWord.k},
+    {MaskBitR0, "R0", R0RelayWord.k},
+    {MaskBitR1, "R1", R1RelayWord.k},
+    {1, "", -1},
+    {2, "", -1},
+    {3, "", -1},
+    {4, "", -1},
+    {5, "", -1},
+    {6, "", -1},
+    {MaskBitSw1A, "SW 1A", Sw1ARelayWord.k},
+    {MaskBitSw1B, "SW 1B", Sw1BRelayWord.k},
+    {MaskBitSw2A, "SW 2A", Sw2ARelayWord.k},
+    {MaskBitSw2B, "SW 2B", Sw2BRelayWord.k},
     {MaskBitAR, "AR", ARRelayWord.k},
 };
 

@@ -114,8 +114,7 @@ BatteryEditTraits BatteryTraits(BatteryEdit edit)
     case BatteryEdit::BattDown:
         return {BatteryPair::Lower, BatteryRole::High, BatteryEdit::BattDown1, BatteryFormMessageCaps,
                 EditColour::Keep};
-    case BatteryEdit::BattDown1:
-        break;
+    case BatteryEdit::BattDown1: break;
     }
     return {BatteryPair::Lower, BatteryRole::Low, BatteryEdit::BattDown, BatteryFormMessage, EditColour::Keep};
 }

@@ -216,7 +216,8 @@ std::vector<std::string> ParseCustomerRecord(std::string_view text)
     std::size_t at = 0; // the text not yet taken starts here
     for (std::size_t i = 0; i < CustomerFields.size(); ++i) {
         const bool memo = CustomerFields[i].memo;
-        const std::string_view endLabel = i + 1 < CustomerFields.size() ? CustomerFields[i + 1].label : CustomerRecordEnd;
+        const std::string_view endLabel =
+            i + 1 < CustomerFields.size() ? CustomerFields[i + 1].label : CustomerRecordEnd;
         std::string value;
         bool complete = false;
         for (;;) {

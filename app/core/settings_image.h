@@ -67,7 +67,7 @@ inline constexpr int RelayMaskLowBase = 48;
 inline constexpr int RelayPositions = 12;
 inline constexpr int RelaysPerPosition = 17;
 inline constexpr int RelayGroupSize = RelayPositions * RelaysPerPosition; // 204
-inline constexpr int RelayAssignBytes = AxisGroups * RelayGroupSize;    // 816
+inline constexpr int RelayAssignBytes = AxisGroups * RelayGroupSize;      // 816
 extern std::array<std::uint8_t, RelayAssignBytes> RelayAssign;
 inline constexpr int RelayAssignIndex(int group, int position, int relay)
 {
@@ -96,7 +96,7 @@ inline constexpr std::array<std::uint8_t, 10> ARTimeTable = {0, 7, 20, 33, 46, 6
 inline constexpr std::array<std::uint16_t, 7> TxTimeTable = {300, 600, 900, 1200, 1800, 3000, 6000};
 inline constexpr std::array<std::uint8_t, 10> PassiveTimeTable = {33, 40, 46, 53, 60, 66, 100, 133, 200, 255};
 inline constexpr std::array<std::uint8_t, 20> EMSCountTable = {5,   10,  20,  30,  40,  60,  70,  80,  90,  100,
-                                                                110, 120, 130, 140, 150, 160, 170, 180, 190, 200};
+                                                               110, 120, 130, 140, 150, 160, 170, 180, 190, 200};
 // The R0/R1 mutual-inhibit delays: AccDelayTable with 1 for its first 0.
 inline constexpr std::array<std::uint8_t, 8> InhibitDelayTable = {1, 20, 33, 66, 100, 133, 200, 255};
 

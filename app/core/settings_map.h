@@ -43,7 +43,10 @@ inline void PutBit(SegmentImage& image, ImageBit b, bool on)
 
 // A little-endian word, by its low byte.
 inline std::uint16_t WordAt(const SegmentImage& image, ImageByte low) { return GetWord(image[low.row], low.k); }
-inline void PutWordAt(SegmentImage& image, ImageByte low, std::uint16_t value) { PutWord(image[low.row], low.k, value); }
+inline void PutWordAt(SegmentImage& image, ImageByte low, std::uint16_t value)
+{
+    PutWord(image[low.row], low.k, value);
+}
 
 // Copies `count` bytes from `first` on.
 void CopyBytes(SegmentImage& to, const SegmentImage& from, ImageByte first, int count = 1);
@@ -220,9 +223,8 @@ ItemPick InchTimeItem(const SegmentImage& image);
 enum LeverDirection { Up, Down, Left, Right, East, West, South, North };
 inline constexpr int LeverDirections = 8;
 inline constexpr TableListField LeverAccTimeField[LeverDirections] = {
-    {InSegA(12), AccDelayTable}, {InSegA(17), AccDelayTable}, {InSegA(20), AccDelayTable},
-    {InSegA(32), AccDelayTable}, {InSegA(33), AccDelayTable}, {InSegA(34), AccDelayTable},
-    {InSegA(35), AccDelayTable}, {InSegA(36), AccDelayTable},
+    {InSegA(12), AccDelayTable}, {InSegA(17), AccDelayTable}, {InSegA(20), AccDelayTable}, {InSegA(32), AccDelayTable},
+    {InSegA(33), AccDelayTable}, {InSegA(34), AccDelayTable}, {InSegA(35), AccDelayTable}, {InSegA(36), AccDelayTable},
 };
 inline constexpr TableListField LeverInchTimeField[LeverDirections] = {
     {InSegA(43), InchTimeTable},  {InSegA(44), InchTimeTable},  {InSegA(45), InchTimeTable},

@@ -53,7 +53,7 @@ InstanceLock TakeInstanceLock(const std::filesystem::path& file, bool ownOnly)
     const int fd = openForLock(file);
     if (fd < 0)
         return InstanceLock::Unavailable;
-    struct stat st{};
+    struct stat st {};
     if (ownOnly && (::fstat(fd, &st) != 0 || st.st_uid != ::geteuid())) {
         ::close(fd);
         return InstanceLock::Unavailable;

@@ -20,9 +20,9 @@ struct LockPlace {
 std::vector<LockPlace> InstanceLockPlaces(const std::string& name);
 
 enum class InstanceLock {
-    Acquired,     // this process holds the lock until it ends
+    Acquired,      // this process holds the lock until it ends
     HeldElsewhere, // another copy runs
-    Unavailable,  // the lock file can neither be made nor opened: no guard possible
+    Unavailable,   // the lock file can neither be made nor opened: no guard possible
 };
 
 // Takes the lock on `file` and keeps it for the life of the process. The lock needs only a

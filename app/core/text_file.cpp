@@ -160,8 +160,8 @@ std::size_t encodeOwn(std::string_view text, std::string& out)
         || !continues(text[2]))
         return 0;
     const char32_t c = ((static_cast<unsigned char>(text[0]) & 0x0Fu) << 12)
-                       | ((static_cast<unsigned char>(text[1]) & 0x3Fu) << 6)
-                       | (static_cast<unsigned char>(text[2]) & 0x3Fu);
+                     | ((static_cast<unsigned char>(text[1]) & 0x3Fu) << 6)
+                     | (static_cast<unsigned char>(text[2]) & 0x3Fu);
     for (const UserArea& area : UserAreas) {
         const char32_t count = (area.lastLead - area.firstLead + 1u) * TrailsPerLead;
         if (c < area.first || c >= area.first + count)
@@ -181,9 +181,8 @@ std::string Cp950ToUtf8(std::string_view bytes)
 {
     // A code that is not there takes its trail byte with it, so that no stray letter shows.
     const auto skip = [](const char* at, std::size_t left) -> std::size_t {
-        return left >= 2 && isLead(static_cast<unsigned char>(at[0])) && isTrail(static_cast<unsigned char>(at[1]))
-                   ? 2
-                   : 1;
+        return left >= 2 && isLead(static_cast<unsigned char>(at[0])) && isTrail(static_cast<unsigned char>(at[1])) ? 2
+                                                                                                                    : 1;
     };
     Converter conv("UTF-8", "CP950");
     std::string out;
@@ -263,7 +262,9 @@ std::string JoinLines(const std::vector<std::string>& lines)
 
 std::string ReadFileBytes(const std::filesystem::path& file)
 {
-    const auto cannotOpen = [&file] { return FileError("Cannot open file " + std::filesystem::absolute(file).string()); };
+    const auto cannotOpen = [&file] {
+        return FileError("Cannot open file " + std::filesystem::absolute(file).string());
+    };
     // Only a plain file: a pipe would wait for a writer and a device may never end.
     const int fd = OpenPlainFile(file, O_RDONLY, false);
     if (fd < 0)
@@ -312,7 +313,7 @@ int OpenPlainFile(const std::filesystem::path& file, int flags, bool folderToo)
     const auto fitting = [folderToo](mode_t mode) { return S_ISREG(mode) || (folderToo && S_ISDIR(mode)); };
     // Looked at first so that a device is not even opened (opening a port can raise its lines);
     // looked at again on the descriptor, since the name may have changed meanwhile.
-    struct stat st{};
+    struct stat st {};
     const int looked = (flags & O_NOFOLLOW) ? ::lstat(file.c_str(), &st) : ::stat(file.c_str(), &st);
     if (looked == 0 && !fitting(st.st_mode)) {
         errno = S_ISLNK(st.st_mode) ? ELOOP : EINVAL;

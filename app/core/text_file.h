@@ -21,8 +21,8 @@ public:
 // Code page 950 as the users' machines write it: the user-defined areas are the private-use
 // characters U+E000-U+F6B0 (lead bytes 0xFA-0xFE, then 0x8E-0xA0, then 0x81-0x8D, 157 trail
 // bytes each), and a code that shares its character with another one (0xA2CC and 0xA451 十)
-// reads as that character and U+FE00; so text that comes from bytes gives the same bytes back. Bytes that are not code page 950 become U+FFFD (a lead byte and
-// its trail byte one U+FFFD), so nothing stops a read.
+// reads as that character and U+FE00; so text that comes from bytes gives the same bytes back. Bytes that are not code
+// page 950 become U+FFFD (a lead byte and its trail byte one U+FFFD), so nothing stops a read.
 std::string Cp950ToUtf8(std::string_view bytes);
 // Characters that code page 950 cannot hold become '?'.
 std::string Utf8ToCp950(std::string_view text);

@@ -39,7 +39,7 @@ bool ShowsOnAScreen(const Bounds& window, const std::vector<Bounds>& screens)
         return true;
     return std::any_of(screens.begin(), screens.end(), [&](const Bounds& s) {
         return overlap(window.left, window.width, s.left, s.width) >= MinimumVisible
-               && overlap(window.top, window.height, s.top, s.height) >= MinimumVisible;
+            && overlap(window.top, window.height, s.top, s.height) >= MinimumVisible;
     });
 }
 

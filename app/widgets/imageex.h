@@ -11,8 +11,8 @@ class TImageEx : public QLabel {
 
 public:
     using NotifyEvent = std::function<void(QObject* sender)>;
-    using MouseEvent = std::function<void(QObject* sender, Qt::MouseButton button,
-                                          Qt::KeyboardModifiers shift, int x, int y)>;
+    using MouseEvent =
+        std::function<void(QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)>;
 
     explicit TImageEx(QWidget* parent = nullptr);
 

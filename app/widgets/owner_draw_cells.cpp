@@ -60,10 +60,8 @@ bool OwnerDrawCells::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     case QEvent::MouseButtonRelease:
-    case QEvent::MouseMove:
-        return true; // the view would track the press it never saw
-    default:
-        return false; // the viewport is not an editor: leave the rest to it
+    case QEvent::MouseMove: return true; // the view would track the press it never saw
+    default: return false;               // the viewport is not an editor: leave the rest to it
     }
 }
 

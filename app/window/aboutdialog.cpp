@@ -4,8 +4,8 @@
 #include "text_file.h"
 
 #include <QEvent>
-#include <QHideEvent>
 #include <QGuiApplication>
+#include <QHideEvent>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStringList>

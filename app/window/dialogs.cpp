@@ -48,9 +48,8 @@ public:
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(request.defaultSuffix);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
-                   ? dialog.selectedFiles().first()
-                   : QString();
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
+                                                                                       : QString();
     }
 
     bool printDialog(QPrinter& printer) override
@@ -69,7 +68,8 @@ public:
         if (opener.isEmpty() || !statusDir.isValid())
             return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
         const QString status = statusDir.filePath(QStringLiteral("status"));
-        const QString script = QStringLiteral("\"$0\" \"$1\"; { echo $? > \"$2.new\" && mv \"$2.new\" \"$2\"; } 2>/dev/null");
+        const QString script =
+            QStringLiteral("\"$0\" \"$1\"; { echo $? > \"$2.new\" && mv \"$2.new\" \"$2\"; } 2>/dev/null");
         if (!QProcess::startDetached(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, opener, path, status}))
             return false;
         QElapsedTimer waited;
@@ -113,10 +113,7 @@ void MessageBoxOk(const QString& text, const QString& caption, BoxIcon icon)
 
 void ShowMessage(const QString& text) { Dialogs().messageBox({text, ApplicationTitle, BoxIcon::None}); }
 
-void ShowException(const QString& message)
-{
-    Dialogs().messageBox({message, ApplicationTitle, BoxIcon::Error});
-}
+void ShowException(const QString& message) { Dialogs().messageBox({message, ApplicationTitle, BoxIcon::Error}); }
 
 void ShowCurrentException()
 {

@@ -96,7 +96,8 @@ TMainForm::TMainForm(QWidget* owner) : QWidget(owner)
     velko::StoreStartUpKeyBytes(EditImage);
 
     // The allocation template.
-    AllocationTemplate = QByteArray::fromStdString(velko::JoinLines(velko::SplitLines(velko::ReadFileBytes("ETM.vfa"))));
+    AllocationTemplate =
+        QByteArray::fromStdString(velko::JoinLines(velko::SplitLines(velko::ReadFileBytes("ETM.vfa"))));
     AllocationText = AllocationTemplate;
     Modify_Allocation_Draw();
 
@@ -165,7 +166,7 @@ bool TMainForm::ApplyStoredBounds()
     if (usable.left != x() || usable.top != y())
         move(usable.left, usable.top);
     return usable.left != stored.left || usable.top != stored.top || usable.width != stored.width
-           || usable.height != stored.height;
+        || usable.height != stored.height;
 }
 
 void TMainForm::WriteStoredBounds()
@@ -225,8 +226,7 @@ void TMainForm::FormCreate(QObject*)
     BattDown->setText(QStringLiteral("4.48"));
     BattDown1->setText(QStringLiteral("3.95"));
     velko::StoreBatteryPair(BattUp->text().toStdString(), BattUp1->text().toStdString(), velko::BatteryPair::Upper);
-    velko::StoreBatteryPair(BattDown->text().toStdString(), BattDown1->text().toStdString(),
-                            velko::BatteryPair::Lower);
+    velko::StoreBatteryPair(BattDown->text().toStdString(), BattDown1->text().toStdString(), velko::BatteryPair::Lower);
     for (QLineEdit* edit : {BattUp, BattUp1, BattDown, BattDown1})
         velko::SetEditColour(edit, velko::TakenColour);
 

@@ -121,7 +121,6 @@ private:
     void BindKeyRelayTableDrawing();
 
 public:
-
     // Joystick pages (mainform_joystick.cpp): axis settings and the relay budget.
     void UpAccTimeChange(QObject* Sender);
     void DownAccTimeChange(QObject* Sender);

@@ -73,8 +73,10 @@ void TMainForm::BuildChrome()
     const struct {
         QTableWidget* grid;
         QColor fixed;
-    } grids[] = {{LRRelayTable, system.color(QPalette::ToolTipBase)}, {UDRelayTable, QColor(166, 202, 240)},
-                 {EWRelayTable, system.color(QPalette::Button)},      {SNRelayTable, QColor(192, 220, 192)},
+    } grids[] = {{LRRelayTable, system.color(QPalette::ToolTipBase)},
+                 {UDRelayTable, QColor(166, 202, 240)},
+                 {EWRelayTable, system.color(QPalette::Button)},
+                 {SNRelayTable, QColor(192, 220, 192)},
                  {KeyRelayTable, system.color(QPalette::Button)}};
     for (const auto& g : grids)
         g.grid->setItemDelegate(new velko::FixedCellsDelegate(g.fixed, g.grid));
@@ -168,11 +170,15 @@ void TMainForm::BindEvents()
         Mouse down;
         Mouse up;
     } bindings[] = {
-        {OpenFileBtn, &M::OpenFileBtnMouseLeave, &M::OpenFileBtnMouseEnter, &M::OpenFileBtnMouseDown, &M::OpenFileBtnMouseUp},
-        {SaveFileBtn, &M::SaveFileBtnMouseLeave, &M::SaveFileBtnMouseEnter, &M::SaveFileBtnMouseDown, &M::SaveFileBtnMouseUp},
+        {OpenFileBtn, &M::OpenFileBtnMouseLeave, &M::OpenFileBtnMouseEnter, &M::OpenFileBtnMouseDown,
+         &M::OpenFileBtnMouseUp},
+        {SaveFileBtn, &M::SaveFileBtnMouseLeave, &M::SaveFileBtnMouseEnter, &M::SaveFileBtnMouseDown,
+         &M::SaveFileBtnMouseUp},
         {PrintBtn, &M::PrintBtnMouseLeave, &M::PrintBtnMouseEnter, &M::PrintBtnMouseDown, &M::PrintBtnMouseUp},
-        {ReadSetBtn, &M::ReadSetBtnMouseLeave, &M::ReadSetBtnMouseEnter, &M::ReadSetBtnMouseDown, &M::ReadSetBtnMouseUp},
-        {WriteSetBtn, &M::WriteSetBtnMouseLeave, &M::WriteSetBtnMouseEnter, &M::WriteSetBtnMouseDown, &M::WriteSetBtnMouseUp},
+        {ReadSetBtn, &M::ReadSetBtnMouseLeave, &M::ReadSetBtnMouseEnter, &M::ReadSetBtnMouseDown,
+         &M::ReadSetBtnMouseUp},
+        {WriteSetBtn, &M::WriteSetBtnMouseLeave, &M::WriteSetBtnMouseEnter, &M::WriteSetBtnMouseDown,
+         &M::WriteSetBtnMouseUp},
         {AboutBtn, &M::AboutBtnMouseLeave, &M::AboutBtnMouseEnter, &M::AboutBtnMouseDown, &M::AboutBtnMouseUp},
     };
     for (const auto& b : bindings) {
@@ -180,8 +186,9 @@ void TMainForm::BindEvents()
         b.button->OnMouseEnter = [this, f = b.enter](QObject* s) { (this->*f)(s); };
         b.button->OnMouseDown = [this, f = b.down](QObject* s, Qt::MouseButton k, Qt::KeyboardModifiers m, int x,
                                                    int y) { (this->*f)(s, k, m, x, y); };
-        b.button->OnMouseUp = [this, f = b.up](QObject* s, Qt::MouseButton k, Qt::KeyboardModifiers m, int x,
-                                               int y) { (this->*f)(s, k, m, x, y); };
+        b.button->OnMouseUp = [this, f = b.up](QObject* s, Qt::MouseButton k, Qt::KeyboardModifiers m, int x, int y) {
+            (this->*f)(s, k, m, x, y);
+        };
     }
 
     IDCODE->onKeyPress = [this](QChar& key) { IDCODEKeyPress(key); };

@@ -28,7 +28,7 @@ enum class RoadEnd { Done, Failed, WrongModel };
 // The image as the device link takes it: two rows of 128 bytes.
 unsigned char (*rows(SegmentImage& image))[FENLO_SEGMENT_BYTES]
 {
-    return reinterpret_cast<unsigned char (*)[FENLO_SEGMENT_BYTES]>(image.data());
+    return reinterpret_cast<unsigned char(*)[FENLO_SEGMENT_BYTES]>(image.data());
 }
 
 bool modelMatches()
@@ -158,8 +158,8 @@ void TMainForm::ReadUnitSettings()
     }();
 
     reportRoadEnd(ProgressBar, end,
-                  {QStringLiteral("讀取設定完成!!"), QStringLiteral("讀取"), QStringLiteral("讀取設定錯誤,請再試一次!!"),
-                   QStringLiteral("讀取錯誤")});
+                  {QStringLiteral("讀取設定完成!!"), QStringLiteral("讀取"),
+                   QStringLiteral("讀取設定錯誤,請再試一次!!"), QStringLiteral("讀取錯誤")});
     if (end == RoadEnd::Done) {
         ShowEEPROMSet();
         ShowSystem();

@@ -42,8 +42,7 @@ public:
         painter->save();
         const bool fixedCell = index.row() == 0 || index.column() == 0;
         painter->setBrush(fixedCell ? fixedColour() : option.palette.color(QPalette::Base));
-        const QPalette::ColorGroup group =
-            option.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+        const QPalette::ColorGroup group = option.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
         painter->setPen(option.palette.color(group, QPalette::Text));
         painter->setFont(option.font);
         form_->KeyRelayTableDrawCell(grid_, index.column(), index.row(), option.rect, option.state, *painter);
@@ -97,40 +96,19 @@ void TMainForm::DutyCycleFuncChange(QObject*)
     velko::StoreDutyCycleFunc(EditImage, DutyCycleFunc->currentIndex(), TxModeFunc->currentIndex());
 }
 
-void TMainForm::SleepEMSFuncChange(QObject*)
-{
-    storeItem(SleepEMSFunc, velko::SleepEMSFuncField);
-}
+void TMainForm::SleepEMSFuncChange(QObject*) { storeItem(SleepEMSFunc, velko::SleepEMSFuncField); }
 
-void TMainForm::LEDGleamFuncChange(QObject*)
-{
-    velko::StoreLEDGleamFunc(EditImage, LEDGleamFunc->currentIndex());
-}
+void TMainForm::LEDGleamFuncChange(QObject*) { velko::StoreLEDGleamFunc(EditImage, LEDGleamFunc->currentIndex()); }
 
-void TMainForm::TxRemoteFuncChange(QObject*)
-{
-    storeItem(TxRemoteFunc, velko::TxRemoteFuncField);
-}
+void TMainForm::TxRemoteFuncChange(QObject*) { storeItem(TxRemoteFunc, velko::TxRemoteFuncField); }
 
-void TMainForm::PassiveEMSFuncChange(QObject*)
-{
-    storeItem(PassiveEMSFunc, velko::PassiveEMSFuncField);
-}
+void TMainForm::PassiveEMSFuncChange(QObject*) { storeItem(PassiveEMSFunc, velko::PassiveEMSFuncField); }
 
-void TMainForm::PassiveTimeFuncChange(QObject*)
-{
-    storeItem(PassiveTimeFunc, velko::PassiveTimeFuncField);
-}
+void TMainForm::PassiveTimeFuncChange(QObject*) { storeItem(PassiveTimeFunc, velko::PassiveTimeFuncField); }
 
-void TMainForm::AutoOffFuncChange(QObject*)
-{
-    velko::StoreAutoOffFunc(EditImage, AutoOffFunc->currentIndex());
-}
+void TMainForm::AutoOffFuncChange(QObject*) { velko::StoreAutoOffFunc(EditImage, AutoOffFunc->currentIndex()); }
 
-void TMainForm::RxRemoteFuncChange(QObject*)
-{
-    storeItem(RxRemoteFunc, velko::RxRemoteFuncField);
-}
+void TMainForm::RxRemoteFuncChange(QObject*) { storeItem(RxRemoteFunc, velko::RxRemoteFuncField); }
 
 // ---- Keys ----
 
@@ -177,15 +155,9 @@ void TMainForm::R0FuncChange(QObject*)
     KeyRelaysChanged();
 }
 
-void TMainForm::InchTimeChange(QObject*)
-{
-    storeItem(InchTime, velko::InchTimeField);
-}
+void TMainForm::InchTimeChange(QObject*) { storeItem(InchTime, velko::InchTimeField); }
 
-void TMainForm::R0EMSChange(QObject*)
-{
-    storeItem(R0EMS, velko::R0EMSField);
-}
+void TMainForm::R0EMSChange(QObject*) { storeItem(R0EMS, velko::R0EMSField); }
 
 void TMainForm::R1FuncChange(QObject*)
 {
@@ -221,15 +193,9 @@ void TMainForm::R1FuncChange(QObject*)
     KeyRelaysChanged();
 }
 
-void TMainForm::R1EMSChange(QObject*)
-{
-    storeItem(R1EMS, velko::R1EMSField);
-}
+void TMainForm::R1EMSChange(QObject*) { storeItem(R1EMS, velko::R1EMSField); }
 
-void TMainForm::R0R1RepFuncChange(QObject*)
-{
-    velko::StoreR0R1RepFunc(EditImage, R0R1RepFunc->currentIndex());
-}
+void TMainForm::R0R1RepFuncChange(QObject*) { velko::StoreR0R1RepFunc(EditImage, R0R1RepFunc->currentIndex()); }
 
 // ---- Switches ----
 
@@ -287,35 +253,17 @@ void TMainForm::SwB1FuncChange(QObject*) { SwitchPositionChange(1); }
 void TMainForm::SwCFuncChange(QObject*) { SwitchPositionChange(2); }
 void TMainForm::SwC1FuncChange(QObject*) { SwitchPositionChange(3); }
 
-void TMainForm::SwBABFuncChange(QObject*)
-{
-    storeItem(SwBABFunc, velko::SwBABFuncField);
-}
+void TMainForm::SwBABFuncChange(QObject*) { storeItem(SwBABFunc, velko::SwBABFuncField); }
 
-void TMainForm::SwCABFuncChange(QObject*)
-{
-    storeItem(SwCABFunc, velko::SwCABFuncField);
-}
+void TMainForm::SwCABFuncChange(QObject*) { storeItem(SwCABFunc, velko::SwCABFuncField); }
 
-void TMainForm::SwBEMSChange(QObject*)
-{
-    storeItem(SwBEMS, velko::SwBEMSField);
-}
+void TMainForm::SwBEMSChange(QObject*) { storeItem(SwBEMS, velko::SwBEMSField); }
 
-void TMainForm::SwB1EMSChange(QObject*)
-{
-    storeItem(SwB1EMS, velko::SwB1EMSField);
-}
+void TMainForm::SwB1EMSChange(QObject*) { storeItem(SwB1EMS, velko::SwB1EMSField); }
 
-void TMainForm::SwCEMSChange(QObject*)
-{
-    storeItem(SwCEMS, velko::SwCEMSField);
-}
+void TMainForm::SwCEMSChange(QObject*) { storeItem(SwCEMS, velko::SwCEMSField); }
 
-void TMainForm::SwC1EMSChange(QObject*)
-{
-    storeItem(SwC1EMS, velko::SwC1EMSField);
-}
+void TMainForm::SwC1EMSChange(QObject*) { storeItem(SwC1EMS, velko::SwC1EMSField); }
 
 // ---- Action relay ----
 
@@ -331,10 +279,7 @@ void TMainForm::ARRelaySelectChange(QObject*)
     KeyRelaysChanged();
 }
 
-void TMainForm::AR_TimeChange(QObject*)
-{
-    storeItem(AR_Time, velko::AR_TimeField);
-}
+void TMainForm::AR_TimeChange(QObject*) { storeItem(AR_Time, velko::AR_TimeField); }
 
 // ---- The key-relay table ----
 
@@ -412,6 +357,7 @@ void TMainForm::BindGeneralPage()
         {AR_Time, &TMainForm::AR_TimeChange},
     };
     for (const auto& l : lists)
-        connect(l.list, &QComboBox::activated, this, [this, list = l.list, change = l.change] { (this->*change)(list); });
+        connect(l.list, &QComboBox::activated, this,
+                [this, list = l.list, change = l.change] { (this->*change)(list); });
     BindKeyRelayTableDrawing();
 }

@@ -64,7 +64,10 @@ void inchTimeChange(const QComboBox* list, velko::LeverDirection direction)
     velko::StoreItem(EditImage, velko::LeverInchTimeField[direction], list->currentIndex());
 }
 
-void interlockChange(const QComboBox* list, int group) { velko::StoreInterLock(EditImage, group, list->currentIndex()); }
+void interlockChange(const QComboBox* list, int group)
+{
+    velko::StoreInterLock(EditImage, group, list->currentIndex());
+}
 
 velko::AxisCounts axisCounts()
 {

@@ -2,10 +2,10 @@
 #include "mainform.h"
 
 #include "dialogs.h"
+#include "limit_rules.h"
 #include "mainform_controls.h"
 #include "settings_image.h"
 #include "settings_map.h"
-#include "limit_rules.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>
@@ -24,8 +24,8 @@ namespace {
 // its control character (Ctrl+V is 22), whether or not the platform put it into the text.
 std::optional<QChar> typedCharacter(const QKeyEvent& key)
 {
-    if (key.key() == Qt::Key_Delete || key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab ||
-        (key.modifiers() & Qt::MetaModifier))
+    if (key.key() == Qt::Key_Delete || key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab
+        || (key.modifiers() & Qt::MetaModifier))
         return std::nullopt;
     const QString text = key.text();
     if (key.modifiers() & Qt::ControlModifier) {
@@ -139,14 +139,10 @@ void dutyKey(QLineEdit* edit, ImageByte byte, QChar& key)
 QLineEdit* batteryEdit(TMainForm& form, velko::BatteryEdit which)
 {
     switch (which) {
-    case velko::BatteryEdit::BattUp:
-        return form.BattUp;
-    case velko::BatteryEdit::BattUp1:
-        return form.BattUp1;
-    case velko::BatteryEdit::BattDown:
-        return form.BattDown;
-    case velko::BatteryEdit::BattDown1:
-        break;
+    case velko::BatteryEdit::BattUp: return form.BattUp;
+    case velko::BatteryEdit::BattUp1: return form.BattUp1;
+    case velko::BatteryEdit::BattDown: return form.BattDown;
+    case velko::BatteryEdit::BattDown1: break;
     }
     return form.BattDown1;
 }
@@ -199,10 +195,12 @@ void TMainForm::BindSpecialPage()
     }
 
     using Key = void (TMainForm::*)(QChar&);
-    const std::pair<QLineEdit*, Key> keyed[] = {
-        {DutyTx, &TMainForm::DutyTxKeyPress},   {DutyCounter, &TMainForm::DutyCounterKeyPress},
-        {BattUp, &TMainForm::BattUpKeyPress},   {BattUp1, &TMainForm::BattUp1KeyPress},
-        {BattDown, &TMainForm::BattDownKeyPress}, {BattDown1, &TMainForm::BattDown1KeyPress}};
+    const std::pair<QLineEdit*, Key> keyed[] = {{DutyTx, &TMainForm::DutyTxKeyPress},
+                                                {DutyCounter, &TMainForm::DutyCounterKeyPress},
+                                                {BattUp, &TMainForm::BattUpKeyPress},
+                                                {BattUp1, &TMainForm::BattUp1KeyPress},
+                                                {BattDown, &TMainForm::BattDownKeyPress},
+                                                {BattDown1, &TMainForm::BattDown1KeyPress}};
     for (const auto& [edit, handler] : keyed)
         new KeyPressFilter(edit, [this, handler = handler](QChar& key) { (this->*handler)(key); });
 }
@@ -217,7 +215,10 @@ void TMainForm::LowBattEMSFuncChange(QObject*)
     velko::StoreItem(EditImage, velko::LowBattEMSFuncField, LowBattEMSFunc->currentIndex());
 }
 
-void TMainForm::EMSCounterFuncChange(QObject*) { velko::StoreEMSCounterFunc(EditImage, EMSCounterFunc->currentIndex()); }
+void TMainForm::EMSCounterFuncChange(QObject*)
+{
+    velko::StoreEMSCounterFunc(EditImage, EMSCounterFunc->currentIndex());
+}
 
 void TMainForm::BattCounterFuncChange(QObject*)
 {

@@ -35,10 +35,7 @@ void TMainForm::PrintBtnMouseDown(QObject*, Qt::MouseButton, Qt::KeyboardModifie
     Img_Change(PrintBtn, 9);
     OpenMenuUnder(PrintBtn, PrintMenu);
 }
-void TMainForm::PrintBtnMouseUp(QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int)
-{
-    Img_Change(PrintBtn, 8);
-}
+void TMainForm::PrintBtnMouseUp(QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) { Img_Change(PrintBtn, 8); }
 
 void TMainForm::ReadSetBtnMouseLeave(QObject*) { Img_Change(ReadSetBtn, 10); }
 void TMainForm::ReadSetBtnMouseEnter(QObject*) { Img_Change(ReadSetBtn, 11); }

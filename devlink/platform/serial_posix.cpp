@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/file.h>
@@ -15,7 +16,6 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <termios.h>
-#include <ctime>
 #include <unistd.h>
 
 namespace fenlo::platform {
@@ -257,7 +257,8 @@ void applyLineSettings(termios& tio)
     tio.c_cflag |= CS8 | PARENB | CREAD;
     // Binary: no translation of input or output, no line discipline. XON/XOFF cannot share a
     // line with data bytes 0x11 and 0x13 (a terminal starts with it on, a fresh COM port off).
-    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY);
+    tio.c_iflag &=
+        ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY);
     tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     tio.c_cc[VMIN] = 1;

@@ -48,14 +48,16 @@ inline constexpr std::size_t ReplyDataOffset = 4;
 // Where a frame's data begin.
 inline constexpr std::size_t FrameDataOffset = 8;
 
-template <std::size_t N> using Frame = std::array<Byte, N>;
+template <std::size_t N>
+using Frame = std::array<Byte, N>;
 using CommandFrame = Frame<CommandLength>;
 
 constexpr Byte lo(std::uint16_t v) { return static_cast<Byte>(v & 0xFF); }
 constexpr Byte hi(std::uint16_t v) { return static_cast<Byte>(v >> 8); }
 
 // The check bytes over everything before the last two bytes, which count as 0x00.
-template <std::size_t N> constexpr Frame<N> withCheckBytes(Frame<N> f)
+template <std::size_t N>
+constexpr Frame<N> withCheckBytes(Frame<N> f)
 {
     Byte even = 0, odd = 0;
     for (std::size_t i = 0; i + 2 < N; ++i)
@@ -103,7 +105,10 @@ inline constexpr FrameHead WriteSegmentAHead = {0x80, 0x12, 0x8A, 0x8A, 0x80, 0x
 inline constexpr FrameHead WriteSegmentBHead = {0x80, 0x12, 0x8A, 0x8A, 0x00, 0x10, 0x80, 0x00};
 
 constexpr CommandFrame readBlockFrame(std::uint16_t address) { return commandFrame(cmd::Read, address, 0x0080); }
-constexpr CommandFrame eraseSegmentFrame(std::uint16_t address) { return commandFrame(cmd::EraseSegment, address, 0xA502); }
+constexpr CommandFrame eraseSegmentFrame(std::uint16_t address)
+{
+    return commandFrame(cmd::EraseSegment, address, 0xA502);
+}
 
 // The patch program, loaded to RAM at 0x0220 and started there, with its frame.
 extern const Frame<PatchLength> PatchFrame;

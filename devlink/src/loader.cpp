@@ -32,10 +32,7 @@ bool enterBy(const Pattern& pattern)
     return steps::acknowledged();
 }
 
-bool presentPassword(const frames::Frame<frames::PasswordLength>& frame)
-{
-    return steps::command(frame, 40, 20);
-}
+bool presentPassword(const frames::Frame<frames::PasswordLength>& frame) { return steps::command(frame, 40, 20); }
 
 // Bytes 14 and 15 of a version reply: its data bytes 10 and 11 (0x0FFA and 0x0FFB).
 bool versionBytesZero() { return RxBuffer[14] == 0 && RxBuffer[15] == 0; }

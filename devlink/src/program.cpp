@@ -1,7 +1,7 @@
 // Whole-program transfer in 128-byte blocks, and its progress counters.
 #include "fenlo.h"
-#include "frames.h"
 #include "fenlo_host.h"
+#include "frames.h"
 #include "platform/host.h"
 #include "state.h"
 #include "steps.h"
@@ -22,7 +22,10 @@ constexpr std::size_t VectorBytesAt = 104;
 constexpr std::uint16_t VectorBlock = 0xFF80;
 constexpr int FirstTry = 5;
 
-std::uint16_t addressOf(const unsigned char* record) { return static_cast<std::uint16_t>(record[AddressLow] | record[AddressHigh] << 8); }
+std::uint16_t addressOf(const unsigned char* record)
+{
+    return static_cast<std::uint16_t>(record[AddressLow] | record[AddressHigh] << 8);
+}
 
 bool inUse(const unsigned char* record) { return !(record[AddressLow] == 0xFF && record[AddressHigh] == 0xFF); }
 
@@ -57,7 +60,8 @@ bool writeRecord(const frames::Frame<frames::RecordLength>& frame, bool& refused
     return steps::confirm(20);
 }
 
-template <typename Present> bool prepareSegmentWrite(Present present)
+template <typename Present>
+bool prepareSegmentWrite(Present present)
 {
     if (PatchRequired == 1)
         return steps::loadPatch(present);
@@ -116,7 +120,8 @@ FENLO_API bool WriteProgram(unsigned char (*records)[FENLO_RECORD_BYTES])
 {
     if (!records)
         return false;
-    ProgressTotal = static_cast<int>(std::count_if(records, records + FENLO_PROGRAM_RECORDS, [](const Record& r) { return holdsData(r); }));
+    ProgressTotal = static_cast<int>(
+        std::count_if(records, records + FENLO_PROGRAM_RECORDS, [](const Record& r) { return holdsData(r); }));
     ProgressDone = 0;
     const bool patch = PatchRequired == 1;
     if (!FenloMassErase() || !(patch ? steps::loadPatch(WriteBlankPassword) : Handshake()))

@@ -15,7 +15,8 @@ inline bool acknowledged() { return RxBuffer[0] == frames::Ack; }
 // with its flash answers after the wait, and its confirmation tells.
 inline bool refused() { return RxBuffer[0] != 0 && RxBuffer[0] != frames::Ack; }
 
-template <std::size_t N> bool send(const frames::Frame<N>& frame)
+template <std::size_t N>
+bool send(const frames::Frame<N>& frame)
 {
     static_assert(N <= 255, "TxFenlo sends at most 255 bytes");
     return TxFenlo(frame.data(), static_cast<unsigned char>(N));
@@ -30,7 +31,8 @@ inline bool completeReadReply()
     frames::Frame<frames::ReadReplyLength> reply{};
     std::memcpy(reply.data(), RxBuffer, reply.size() - 2);
     reply = frames::withCheckBytes(reply);
-    return reply[reply.size() - 2] == RxBuffer[reply.size() - 2] && reply[reply.size() - 1] == RxBuffer[reply.size() - 1];
+    return reply[reply.size() - 2] == RxBuffer[reply.size() - 2]
+        && reply[reply.size() - 1] == RxBuffer[reply.size() - 1];
 }
 
 inline const unsigned char* replyData() { return RxBuffer + frames::ReplyDataOffset; }
@@ -54,7 +56,10 @@ inline frames::CommandFrame readBlock(std::uint16_t at)
 }
 
 // The low 16 bits of an address argument.
-inline std::uint16_t deviceAddress(int address) { return static_cast<std::uint16_t>(static_cast<unsigned>(address) & 0xFFFFu); }
+inline std::uint16_t deviceAddress(int address)
+{
+    return static_cast<std::uint16_t>(static_cast<unsigned>(address) & 0xFFFFu);
+}
 
 // The sync byte behind a command, and the loader's answer to it.
 inline bool confirm(unsigned int timeoutMs)
@@ -65,7 +70,8 @@ inline bool confirm(unsigned int timeoutMs)
 }
 
 // A frame whose answer must be the acknowledge, then the confirmation (not judged).
-template <std::size_t N> bool command(const frames::Frame<N>& frame, unsigned int answerMs, unsigned int confirmMs)
+template <std::size_t N>
+bool command(const frames::Frame<N>& frame, unsigned int answerMs, unsigned int confirmMs)
 {
     send(frame);
     WaitRx(answerMs, 1);
@@ -90,7 +96,8 @@ frames::Frame<N> dataFrame(const frames::FrameHead& head, const unsigned char* d
 
 // Handshake, a password, the loader restarted, the same password again and the patch in
 // RAM: what the older loaders need before they read or write the information memory.
-template <typename Present> bool loadPatch(Present present)
+template <typename Present>
+bool loadPatch(Present present)
 {
     return Handshake() && present() && LoadPCC22() && present() && WritePatchFile();
 }

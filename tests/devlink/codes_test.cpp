@@ -18,7 +18,11 @@ struct StoredFrame {
 
 void PrintTo(const StoredFrame& f, std::ostream* os) { *os << f.name; }
 
-template <std::size_t N> StoredFrame stored(const char* name, const Frame<N>& f) { return {name, {f.begin(), f.end()}}; }
+template <std::size_t N>
+StoredFrame stored(const char* name, const Frame<N>& f)
+{
+    return {name, {f.begin(), f.end()}};
+}
 
 class StoredCheckBytes : public ::testing::TestWithParam<StoredFrame> {};
 
@@ -33,18 +37,14 @@ TEST_P(StoredCheckBytes, CheckSumReproducesThem)
     EXPECT_EQ(frame, GetParam().bytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(Frames, StoredCheckBytes,
-                         ::testing::Values(stored("MassErase", MassEraseFrame),
-                                           stored("EraseSegmentA", EraseSegmentAFrame),
-                                           stored("EraseSegmentB", EraseSegmentBFrame),
-                                           stored("LoadPcC22", LoadPcC22Frame),
-                                           stored("LoadPc220", LoadPc220Frame),
-                                           stored("ReadSegmentA", ReadSegmentAFrame),
-                                           stored("ReadSegmentB", ReadSegmentBFrame),
-                                           stored("ReadVersionBytes", ReadVersionBytesFrame),
-                                           stored("LoaderVersion", LoaderVersionFrame),
-                                           stored("BlankPassword", BlankPasswordFrame)),
-                         [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Frames, StoredCheckBytes,
+    ::testing::Values(stored("MassErase", MassEraseFrame), stored("EraseSegmentA", EraseSegmentAFrame),
+                      stored("EraseSegmentB", EraseSegmentBFrame), stored("LoadPcC22", LoadPcC22Frame),
+                      stored("LoadPc220", LoadPc220Frame), stored("ReadSegmentA", ReadSegmentAFrame),
+                      stored("ReadSegmentB", ReadSegmentBFrame), stored("ReadVersionBytes", ReadVersionBytesFrame),
+                      stored("LoaderVersion", LoaderVersionFrame), stored("BlankPassword", BlankPasswordFrame)),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(CheckSum, ReadBlockAtFF60)
 {

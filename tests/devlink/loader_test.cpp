@@ -57,12 +57,11 @@ TEST_P(HandshakeTest, EntersByThePatternTheUnitAnswers)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, HandshakeTest,
-    ::testing::Values(
-        EntryCase{"Pattern1", Entry::Pattern1, true, Pattern1, PatternAndSync + ms(10)},
-        // The first pattern gets its full 20 ms wait before the second is tried.
-        EntryCase{"OnlyPattern2", Entry::Pattern2, true, Pattern1 + Pattern2,
-                  PatternAndSync + ms(20) + PatternAndSync + ms(10)},
-        EntryCase{"Neither", Entry::Neither, false, Pattern1 + Pattern2, 2 * (PatternAndSync + ms(20))}),
+    ::testing::Values(EntryCase{"Pattern1", Entry::Pattern1, true, Pattern1, PatternAndSync + ms(10)},
+                      // The first pattern gets its full 20 ms wait before the second is tried.
+                      EntryCase{"OnlyPattern2", Entry::Pattern2, true, Pattern1 + Pattern2,
+                                PatternAndSync + ms(20) + PatternAndSync + ms(10)},
+                      EntryCase{"Neither", Entry::Neither, false, Pattern1 + Pattern2, 2 * (PatternAndSync + ms(20))}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(UnitTest, HandshakeWithoutPortShowsTheBoxAndEveryEntryFails)
@@ -80,7 +79,7 @@ TEST_F(UnitTest, HandshakeWithoutPortShowsTheBoxAndEveryEntryFails)
 struct PasswordCase {
     const char* name;
     Preset preset;
-    bool blank;         // WriteBlankPassword, else WritePassword with `given`
+    bool blank; // WriteBlankPassword, else WritePassword with `given`
     Bytes given;
     bool confirmAnswered;
     bool result;
@@ -102,7 +101,8 @@ TEST_P(PasswordTest, AcceptedOnlyWhenItIsTheVectorTable)
 
     EXPECT_EQ(c.blank ? WriteBlankPassword() : WritePassword(c.given.data()), c.result);
     EXPECT_EQ(unit.unlocked(), c.result);
-    const Bytes sent = c.blank ? bytesOf(fenlo::frames::BlankPasswordFrame) : frame(fenlo::frames::PasswordHead, c.given);
+    const Bytes sent =
+        c.blank ? bytesOf(fenlo::frames::BlankPasswordFrame) : frame(fenlo::frames::PasswordHead, c.given);
     // 42 bytes, 30 ms, the answer at the first poll; then the sync byte and its wait.
     const Time frameTime = 42 * CharTime + ms(30 + 10);
     if (c.result) {

@@ -148,12 +148,11 @@ TEST_P(RefusedPermission, SaysWhichGroupToJoin)
     EXPECT_EQ(said, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Devices, RefusedPermission,
-    ::testing::Values(PermissionCase{"GroupMayReadAndWrite", 0660, true, true},
-                      // Joining the group would not help: it may not read.
-                      PermissionCase{"GroupMayOnlyWrite", 0620, true, false},
-                      PermissionCase{"RootsAlone", 0660, false, false}),
-    [](const auto& p) { return std::string(p.param.title); });
+INSTANTIATE_TEST_SUITE_P(Devices, RefusedPermission,
+                         ::testing::Values(PermissionCase{"GroupMayReadAndWrite", 0660, true, true},
+                                           // Joining the group would not help: it may not read.
+                                           PermissionCase{"GroupMayOnlyWrite", 0620, true, false},
+                                           PermissionCase{"RootsAlone", 0660, false, false}),
+                         [](const auto& p) { return std::string(p.param.title); });
 
 } // namespace

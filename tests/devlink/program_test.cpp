@@ -25,7 +25,8 @@ Bytes row(const Program& p, std::size_t i) { return Bytes(p[i], p[i] + 138); }
 // A record as LoadProgram leaves it: a write frame for `at` with its check bytes computed.
 void setRecord(const Program& p, std::size_t i, Address at, const Bytes& data)
 {
-    const Bytes f = frame({0x80, 0x12, 0x8A, 0x8A, static_cast<Byte>(at), static_cast<Byte>(at >> 8), 0x80, 0x00}, data);
+    const Bytes f =
+        frame({0x80, 0x12, 0x8A, 0x8A, static_cast<Byte>(at), static_cast<Byte>(at >> 8), 0x80, 0x00}, data);
     std::copy(f.begin(), f.end(), p[i]);
 }
 
@@ -153,7 +154,7 @@ TEST_P(WriteProgramTest, WritesTheRecordsThatHoldData)
         const auto& [at, data] = c.records[i];
         const Bytes record(program[3 * i], program[3 * i] + 138);
         frames = frames + (c.patch ? runPatch() : confirmed(blankPw)) + confirmed(record)
-            + confirmed(command(fr::readBlockFrame(at)));
+               + confirmed(command(fr::readBlockFrame(at)));
         EXPECT_EQ(unit.bytes(at, 128), data);
     }
     if (c.result) {
@@ -296,13 +297,12 @@ TEST_P(WriteSegmentTest, WritesFourRecordsUnderTheBlankPassword)
                   c.computedCheckBytes ? Bytes(128, 0xFF) : ramp(static_cast<Byte>(r)));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, WriteSegmentTest,
-    ::testing::Values(SegmentCase{"RecordsAsLoadDataLeavesThem", false, false, true},
-                      SegmentCase{"RecordsAsLoadDataLeavesThemWithPatch", true, false, true},
-                      // The frames carry wrong check bytes; the unit refuses every one.
-                      SegmentCase{"RecordsWithComputedCheckBytes", false, true, false}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, WriteSegmentTest,
+                         ::testing::Values(SegmentCase{"RecordsAsLoadDataLeavesThem", false, false, true},
+                                           SegmentCase{"RecordsAsLoadDataLeavesThemWithPatch", true, false, true},
+                                           // The frames carry wrong check bytes; the unit refuses every one.
+                                           SegmentCase{"RecordsWithComputedCheckBytes", false, true, false}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(UnitTest, WriteOneSegmentSendsItsRecordFourTimes)
 {
@@ -315,7 +315,8 @@ TEST_F(UnitTest, WriteOneSegmentSendsItsRecordFourTimes)
     CheckSum(sent.data(), 138);
 
     EXPECT_TRUE(WriteOneSegment(0, pw.data(), records[0]));
-    EXPECT_EQ(received(), handshake() + password(pw) + confirmed(sent) + confirmed(sent) + confirmed(sent) + confirmed(sent));
+    EXPECT_EQ(received(),
+              handshake() + password(pw) + confirmed(sent) + confirmed(sent) + confirmed(sent) + confirmed(sent));
     EXPECT_EQ(unit.bytes(0xD000, 128), ramp(9));
 }
 

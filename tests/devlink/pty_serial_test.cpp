@@ -13,8 +13,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
-#include <sys/file.h>
 #include <string>
+#include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
@@ -158,9 +158,9 @@ TEST(PortNames, ByDefaultOnlyCOMWithANumberFromOneIsAComName)
         const char* given;
         const char* resolved;
     };
-    for (const Case& c : {Case{"COM1", "/dev/ttyS0"}, Case{"Com3", "/dev/ttyS2"}, Case{"COM10", "/dev/ttyS9"},
-                          Case{"COM0", "COM0"}, Case{"COM", "COM"}, Case{"COMX", "COMX"},
-                          Case{"/dev/pts/3", "/dev/pts/3"}, Case{"", ""}})
+    for (const Case& c :
+         {Case{"COM1", "/dev/ttyS0"}, Case{"Com3", "/dev/ttyS2"}, Case{"COM10", "/dev/ttyS9"}, Case{"COM0", "COM0"},
+          Case{"COM", "COM"}, Case{"COMX", "COMX"}, Case{"/dev/pts/3", "/dev/pts/3"}, Case{"", ""}})
         EXPECT_EQ(fenlo::platform::resolvePortName(c.given), c.resolved) << c.given;
 }
 

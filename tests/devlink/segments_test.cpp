@@ -201,22 +201,20 @@ TEST_P(BadReplyTest, FailsAndLeavesTheCallersBytes)
     EXPECT_EQ(world.line.received().back().bytes.size(), 10u) << "a failed read is not confirmed";
 }
 
-Fault onRead(FaultKind kind, Address at, std::size_t keep = 0)
-{
-    return Fault{kind, fr::cmd::Read, at, 0, 1, keep};
-}
+Fault onRead(FaultKind kind, Address at, std::size_t keep = 0) { return Fault{kind, fr::cmd::Read, at, 0, 1, keep}; }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BadReplyTest,
-    ::testing::Values(BadReplyCase{"SegmentACutShort", onRead(FaultKind::CutShort, map::SegmentA, 120), Read::SegmentA},
-                      BadReplyCase{"SegmentAWrongCheckBytes", onRead(FaultKind::WrongCheckBytes, map::SegmentA), Read::SegmentA},
-                      BadReplyCase{"SegmentBCutShort", onRead(FaultKind::CutShort, map::SegmentB, 133), Read::SegmentB},
-                      BadReplyCase{"SegmentBWrongCheckBytes", onRead(FaultKind::WrongCheckBytes, map::SegmentB), Read::SegmentB},
-                      BadReplyCase{"SegmentARefused", onRead(FaultKind::Refuse, map::SegmentA), Read::SegmentA},
-                      BadReplyCase{"SegmentAStrayBytes", onRead(FaultKind::StrayBytes, map::SegmentA), Read::SegmentA},
-                      BadReplyCase{"DataCutShort", onRead(FaultKind::CutShort, map::IdentBlock, 4), Read::Data},
-                      BadReplyCase{"DataWrongCheckBytes", onRead(FaultKind::WrongCheckBytes, map::IdentBlock), Read::Data},
-                      BadReplyCase{"DataUnanswered", onRead(FaultKind::NoAnswer, map::IdentBlock), Read::Data}),
+    ::testing::Values(
+        BadReplyCase{"SegmentACutShort", onRead(FaultKind::CutShort, map::SegmentA, 120), Read::SegmentA},
+        BadReplyCase{"SegmentAWrongCheckBytes", onRead(FaultKind::WrongCheckBytes, map::SegmentA), Read::SegmentA},
+        BadReplyCase{"SegmentBCutShort", onRead(FaultKind::CutShort, map::SegmentB, 133), Read::SegmentB},
+        BadReplyCase{"SegmentBWrongCheckBytes", onRead(FaultKind::WrongCheckBytes, map::SegmentB), Read::SegmentB},
+        BadReplyCase{"SegmentARefused", onRead(FaultKind::Refuse, map::SegmentA), Read::SegmentA},
+        BadReplyCase{"SegmentAStrayBytes", onRead(FaultKind::StrayBytes, map::SegmentA), Read::SegmentA},
+        BadReplyCase{"DataCutShort", onRead(FaultKind::CutShort, map::IdentBlock, 4), Read::Data},
+        BadReplyCase{"DataWrongCheckBytes", onRead(FaultKind::WrongCheckBytes, map::IdentBlock), Read::Data},
+        BadReplyCase{"DataUnanswered", onRead(FaultKind::NoAnswer, map::IdentBlock), Read::Data}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(UnitTest, RefusedWritesAndErasesAreNotReportedAsDone)

@@ -46,8 +46,7 @@ TEST_F(LinkTest, OpenComThatCannotSetThePortClosesIt)
     world.line.configureFails = true;
     EXPECT_STREQ(OpenCom("COM1"), "Error");
     ASSERT_EQ(recordedBoxes().size(), 1u);
-    EXPECT_EQ(recordedBoxes()[0],
-              (RecordedBox{"COM Port Error. Please Check your COM port!", "COM Error", PlainOk}));
+    EXPECT_EQ(recordedBoxes()[0], (RecordedBox{"COM Port Error. Please Check your COM port!", "COM Error", PlainOk}));
     EXPECT_FALSE(world.line.isOpen());
     EXPECT_FALSE(FenloRespond());
 
@@ -109,8 +108,8 @@ struct WaitCase {
     unsigned timeout;
     unsigned count;
     bool result;
-    double elapsedMs;  // from the end of the send
-    Bytes taken;       // RxBuffer from byte 0, its terminator behind
+    double elapsedMs; // from the end of the send
+    Bytes taken;      // RxBuffer from byte 0, its terminator behind
 };
 
 void PrintTo(const WaitCase& c, std::ostream* os) { *os << c.name; }
@@ -140,15 +139,28 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         WaitCase{"Acknowledge", [](ScriptedUnit& u) { u.answer({0x90}); }, 20, 1, true, 10, {0x90}},
         WaitCase{"Silence", [](ScriptedUnit& u) { u.silence(); }, 20, 1, true, 20, {}},
-        WaitCase{"TwoBytesForOneRunToTheTimeout", [](ScriptedUnit& u) { u.answer({0x90, 0xA0}); }, 20, 1,
-                 true, 20, {0x90, 0xA0}},
-        WaitCase{"ShortReplyTakenAtTheTimeout", [](ScriptedUnit& u) { u.answer({0x80, 1, 2}); }, 50, 134,
-                 true, 50, {0x80, 1, 2}},
+        WaitCase{"TwoBytesForOneRunToTheTimeout",
+                 [](ScriptedUnit& u) {
+                     u.answer({0x90, 0xA0});
+                 },
+                 20,
+                 1,
+                 true,
+                 20,
+                 {0x90, 0xA0}},
+        WaitCase{"ShortReplyTakenAtTheTimeout",
+                 [](ScriptedUnit& u) {
+                     u.answer({0x80, 1, 2});
+                 },
+                 50,
+                 134,
+                 true,
+                 50,
+                 {0x80, 1, 2}},
         WaitCase{"ExactlyTheBufferAtTheTimeout", [](ScriptedUnit& u) { u.flood(256); }, 400, 1, true, 400,
                  Bytes(256, 0x55)},
         WaitCase{"FloodIsDiscarded", [](ScriptedUnit& u) { u.flood(300); }, 400, 1, false, 400, {}},
-        WaitCase{"FloodAskedForInFullStillDiscarded", [](ScriptedUnit& u) { u.flood(300); }, 400, 300, false,
-                 400, {}}),
+        WaitCase{"FloodAskedForInFullStillDiscarded", [](ScriptedUnit& u) { u.flood(300); }, 400, 300, false, 400, {}}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(LinkTest, WaitRxWithAFailingStatusQueryTakesNothing)

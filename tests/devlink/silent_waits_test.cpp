@@ -86,8 +86,8 @@ struct SilentCase {
     bool patch;
     bool (*prepare)(Pw); // untimed steps ahead of the operation, or null
     bool (*run)(Pw);
-    Fault fault;         // counted from the operation's start
-    unsigned waitMs;     // what the library waits behind the silent frame, besides the send
+    Fault fault;           // counted from the operation's start
+    unsigned waitMs;       // what the library waits behind the silent frame, besides the send
     std::size_t nextBytes; // the frame it sends next; 0 when it returns
     bool result;
 };
@@ -174,8 +174,8 @@ INSTANTIATE_TEST_SUITE_P(
         SilentCase{"EraseSegmentAAnswer", Tx, false, nullptr, EraseSegmentA, silent(cmd::EraseSegment, map::SegmentA),
                    40, 1, true},
         SilentCase{"EraseSegmentBConfirm", Tx, false, nullptr, EraseSegmentB, silentSync(2), 20, 0, false},
-        SilentCase{"WriteSegmentAAnswer", Tx, false, entered, wroteSegmentA, silent(cmd::Write, map::SegmentA), 100,
-                   1, true},
+        SilentCase{"WriteSegmentAAnswer", Tx, false, entered, wroteSegmentA, silent(cmd::Write, map::SegmentA), 100, 1,
+                   true},
         SilentCase{"WriteSegmentBConfirm", Tx, false, entered, [](Pw pw) { return WriteSegmentB(SomeImage, pw); },
                    silentSync(1), 10, 0, false},
         SilentCase{"WriteSegmentAAnswerWithPatch", Tx, true, nullptr, wroteSegmentA, silent(cmd::Write, map::SegmentA),
@@ -219,8 +219,8 @@ INSTANTIATE_TEST_SUITE_P(
                    false},
         SilentCase{"WriteSegmentRecordWithPatch", Erased, true, nullptr, writeSegmentOfFourRecords,
                    silent(cmd::Write, 0xC000), 200, 1, true},
-        SilentCase{"WriteOneSegmentRecord", Erased, false, nullptr, writeOneSegment, silent(cmd::Write, 0xD000), 200,
-                   1, true},
+        SilentCase{"WriteOneSegmentRecord", Erased, false, nullptr, writeOneSegment, silent(cmd::Write, 0xD000), 200, 1,
+                   true},
         SilentCase{"WriteOneSegmentLastConfirm", Erased, false, nullptr, writeOneSegment, silentSync(5), 20, 0, false},
         SilentCase{"EraseSegmentAnswer", Tx, false, nullptr, [](Pw pw) { return EraseSegment(0xC000, pw); },
                    silent(cmd::EraseSegment, 0xC000), 40, 0, false},

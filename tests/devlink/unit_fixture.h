@@ -14,13 +14,18 @@ using unitsim::Bytes;
 using Frames = std::vector<Bytes>;
 namespace fr = fenlo::frames;
 
-template <typename T> std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b)
+template <typename T>
+std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b)
 {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
 
-template <std::size_t N> Bytes bytesOf(const fr::Frame<N>& f) { return Bytes(f.begin(), f.end()); }
+template <std::size_t N>
+Bytes bytesOf(const fr::Frame<N>& f)
+{
+    return Bytes(f.begin(), f.end());
+}
 
 // `head`, `data`, and the check bytes of the checksum rule.
 inline Bytes frame(const fr::FrameHead& head, const Bytes& data)
@@ -49,7 +54,7 @@ inline Bytes patchProgram()
 inline Frames loadPatch(const Bytes& pw)
 {
     return handshake() + password(pw) + confirmed(bytesOf(fr::LoadPcC22Frame)) + password(pw)
-        + confirmed(patchProgram());
+         + confirmed(patchProgram());
 }
 inline Frames runPatch() { return confirmed(bytesOf(fr::LoadPc220Frame)); }
 
@@ -82,8 +87,10 @@ inline unitsim::LoaderUnit makeUnit(Preset p)
 inline unitsim::Bytes passwordOf(Preset p)
 {
     switch (p) {
-    case Preset::Transmitter: return {unitsim::LoaderUnit::TransmitterVectors.begin(), unitsim::LoaderUnit::TransmitterVectors.end()};
-    case Preset::Receiver: return {unitsim::LoaderUnit::ReceiverVectors.begin(), unitsim::LoaderUnit::ReceiverVectors.end()};
+    case Preset::Transmitter:
+        return {unitsim::LoaderUnit::TransmitterVectors.begin(), unitsim::LoaderUnit::TransmitterVectors.end()};
+    case Preset::Receiver:
+        return {unitsim::LoaderUnit::ReceiverVectors.begin(), unitsim::LoaderUnit::ReceiverVectors.end()};
     case Preset::ReceiverWithCallersTable: return {CallersTable.begin(), CallersTable.end()};
     case Preset::Erased: break;
     }

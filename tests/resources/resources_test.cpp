@@ -30,12 +30,9 @@ void PrintTo(const Picture& p, std::ostream* os) { *os << p.path; }
 
 std::vector<Picture> contractPictures()
 {
-    std::vector<Picture> list{{":/pictures/banner.jpg", 438, 44, "jpeg"},
-                              {":/pictures/about.jpg", 357, 342, "jpeg"},
-                              {":/pictures/prev.png", 16, 16, "png"},
-                              {":/pictures/next.png", 16, 16, "png"},
-                              {":/pictures/ok.png", 16, 16, "png"},
-                              {":/pictures/icon.png", 48, 48, "png"}};
+    std::vector<Picture> list{{":/pictures/banner.jpg", 438, 44, "jpeg"}, {":/pictures/about.jpg", 357, 342, "jpeg"},
+                              {":/pictures/prev.png", 16, 16, "png"},     {":/pictures/next.png", 16, 16, "png"},
+                              {":/pictures/ok.png", 16, 16, "png"},       {":/pictures/icon.png", 48, 48, "png"}};
     static std::vector<std::string> names; // keeps the generated paths alive
     names.clear();
     names.reserve(18 + 31);
@@ -196,7 +193,8 @@ TEST(AllocationTemplate, TheWebPageIsAsciiWithItsChineseAsCharacterReferences)
     EXPECT_TRUE(partHeader.contains("Content-Transfer-Encoding: 7bit"));
     const std::u32string page = decodeReferences(bytes.mid(body));
     for (const std::u32string& wanted :
-         {std::u32string(U"<title>VELKO-Q37 接收機繼電器接線圖</title>"), std::u32string(U"<h1>VELKO-Q37 接收機繼電器接線圖</h1>"),
+         {std::u32string(U"<title>VELKO-Q37 接收機繼電器接線圖</title>"),
+          std::u32string(U"<h1>VELKO-Q37 接收機繼電器接線圖</h1>"),
           std::u32string(U"<tr><th>繼電器</th><th>動作說明</th><th>繼電器</th><th>動作說明</th></tr>"),
           std::u32string(U"<p class=\"note\">每一個繼電器所對應的按鍵、開關或搖桿檔位。"),
           std::u32string(U"N/A 表示此繼電器未使用。</p>")})

@@ -50,8 +50,7 @@ qreal drawDots(QPainter& p, const char* text, QPointF origin, qreal pitch, const
         for (int row = 0; row < 7; ++row)
             for (int col = 0; col < 5; ++col)
                 if (g[row * 5 + col] == '1')
-                    p.drawRoundedRect(QRectF(x + col * pitch, origin.y() + row * pitch, pitch * 0.86,
-                                             pitch * 0.86),
+                    p.drawRoundedRect(QRectF(x + col * pitch, origin.y() + row * pitch, pitch * 0.86, pitch * 0.86),
                                       pitch * 0.25, pitch * 0.25);
         x += 6 * pitch;
     }
@@ -91,8 +90,8 @@ void drawTransmitter(QPainter& p, QRectF body, const QColor& shell)
     p.setBrush(QColor(220, 30, 30));
     p.drawEllipse(QPointF(body.center().x(), body.top() + body.height() * 0.2), r * 0.9, r * 0.9);
     p.setBrush(QColor(250, 200, 40));
-    p.drawRect(QRectF(body.left() + body.width() * 0.25, body.top() + body.height() * 0.68,
-                      body.width() * 0.5, body.height() * 0.1));
+    p.drawRect(QRectF(body.left() + body.width() * 0.25, body.top() + body.height() * 0.68, body.width() * 0.5,
+                      body.height() * 0.1));
 }
 
 QImage canvas(int w, int h, QColor fill = Qt::transparent)
@@ -164,12 +163,20 @@ void folder(QPainter& p)
     p.setPen(QPen(QColor(150, 100, 10), 1.5));
     p.setBrush(QColor(250, 200, 70));
     QPainterPath back;
-    back.moveTo(3, 8); back.lineTo(14, 8); back.lineTo(17, 12); back.lineTo(33, 12);
-    back.lineTo(33, 30); back.lineTo(3, 30); back.closeSubpath();
+    back.moveTo(3, 8);
+    back.lineTo(14, 8);
+    back.lineTo(17, 12);
+    back.lineTo(33, 12);
+    back.lineTo(33, 30);
+    back.lineTo(3, 30);
+    back.closeSubpath();
     p.drawPath(back);
     p.setBrush(QColor(255, 226, 120));
     QPainterPath front;
-    front.moveTo(3, 30); front.lineTo(8, 17); front.lineTo(36, 17); front.lineTo(32, 30);
+    front.moveTo(3, 30);
+    front.lineTo(8, 17);
+    front.lineTo(36, 17);
+    front.lineTo(32, 30);
     front.closeSubpath();
     p.drawPath(front);
 }
@@ -222,11 +229,21 @@ void arrow(QPainter& p, bool up, const QColor& colour)
 {
     QPainterPath a;
     if (up) {
-        a.moveTo(18, 0); a.lineTo(28, 9); a.lineTo(22, 9); a.lineTo(22, 16); a.lineTo(14, 16);
-        a.lineTo(14, 9); a.lineTo(8, 9);
+        a.moveTo(18, 0);
+        a.lineTo(28, 9);
+        a.lineTo(22, 9);
+        a.lineTo(22, 16);
+        a.lineTo(14, 16);
+        a.lineTo(14, 9);
+        a.lineTo(8, 9);
     } else {
-        a.moveTo(18, 16); a.lineTo(28, 7); a.lineTo(22, 7); a.lineTo(22, 0); a.lineTo(14, 0);
-        a.lineTo(14, 7); a.lineTo(8, 7);
+        a.moveTo(18, 16);
+        a.lineTo(28, 7);
+        a.lineTo(22, 7);
+        a.lineTo(22, 0);
+        a.lineTo(14, 0);
+        a.lineTo(14, 7);
+        a.lineTo(8, 7);
     }
     a.closeSubpath();
     p.setPen(QPen(colour.darker(160), 1.2));
@@ -255,7 +272,10 @@ void gear(QPainter& p)
         const qreal r = (i % 2 == 0) ? 15.5 : 11.5;
         const QPointF pt(c.x() + r * std::cos(a - M_PI / 16), c.y() + r * std::sin(a - M_PI / 16));
         const QPointF pt2(c.x() + r * std::cos(a + M_PI / 16), c.y() + r * std::sin(a + M_PI / 16));
-        if (i == 0) g.moveTo(pt); else g.lineTo(pt);
+        if (i == 0)
+            g.moveTo(pt);
+        else
+            g.lineTo(pt);
         g.lineTo(pt2);
     }
     g.closeSubpath();
@@ -294,8 +314,7 @@ QImage toolButton(const Symbol& symbol, State state)
     p.resetTransform();
     // a base line under the symbol marks the button as a button
     p.setOpacity(1.0);
-    p.setPen(QPen(state == State::Leave ? QColor(120, 140, 170) : QColor(40, 90, 180), 2,
-                  Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(state == State::Leave ? QColor(120, 140, 170) : QColor(40, 90, 180), 2, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(14 + shift, 53 + shift), QPointF(38 + shift, 53 + shift));
     return img;
 }
@@ -311,13 +330,18 @@ QImage menuImage(int index)
         p.setPen(QPen(QColor(40, 40, 60), 1));
         p.setBrush(QColor(90, 130, 200));
         QPainterPath d;
-        d.moveTo(1.5, 4.5); d.lineTo(14.5, 4.5); d.lineTo(12.5, 11.5); d.lineTo(3.5, 11.5);
+        d.moveTo(1.5, 4.5);
+        d.lineTo(14.5, 4.5);
+        d.lineTo(12.5, 11.5);
+        d.lineTo(3.5, 11.5);
         d.closeSubpath();
         p.drawPath(d);
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::white);
-        for (int i = 0; i < 5; ++i) p.drawEllipse(QPointF(3.8 + i * 2.1, 7), 0.7, 0.7);
-        for (int i = 0; i < 4; ++i) p.drawEllipse(QPointF(4.8 + i * 2.1, 9.3), 0.7, 0.7);
+        for (int i = 0; i < 5; ++i)
+            p.drawEllipse(QPointF(3.8 + i * 2.1, 7), 0.7, 0.7);
+        for (int i = 0; i < 4; ++i)
+            p.drawEllipse(QPointF(4.8 + i * 2.1, 9.3), 0.7, 0.7);
         break;
     }
     case 1: { // information
@@ -335,7 +359,8 @@ QImage menuImage(int index)
         p.setBrush(Qt::white);
         p.drawRect(QRectF(1.5, 1.5, 10, 12));
         p.setPen(QPen(QColor(120, 150, 200), 1));
-        for (int i = 0; i < 4; ++i) p.drawLine(QPointF(3, 4 + i * 2.5), QPointF(10, 4 + i * 2.5));
+        for (int i = 0; i < 4; ++i)
+            p.drawLine(QPointF(3, 4 + i * 2.5), QPointF(10, 4 + i * 2.5));
         p.setPen(QPen(QColor(60, 40, 20), 2, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(11, 11), QPointF(14.5, 14.5));
         p.setPen(QPen(QColor(40, 40, 40), 1.2));
@@ -366,9 +391,13 @@ QImage pageGlyph(bool next)
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath a;
     if (next) {
-        a.moveTo(3, 3); a.lineTo(13, 8); a.lineTo(3, 13);
+        a.moveTo(3, 3);
+        a.lineTo(13, 8);
+        a.lineTo(3, 13);
     } else {
-        a.moveTo(13, 3); a.lineTo(3, 8); a.lineTo(13, 13);
+        a.moveTo(13, 3);
+        a.lineTo(3, 8);
+        a.lineTo(13, 13);
     }
     a.closeSubpath();
     p.setPen(QPen(QColor(20, 100, 30), 1));
@@ -434,8 +463,9 @@ int main(int argc, char** argv)
     int number = 1;
     for (const Symbol& s : symbols)
         for (State st : states)
-            ok = save(toolButton(s, st),
-                      dir + QStringLiteral("/toolbar/%1.png").arg(number++, 2, 10, QLatin1Char('0')), "png") && ok;
+            ok = save(toolButton(s, st), dir + QStringLiteral("/toolbar/%1.png").arg(number++, 2, 10, QLatin1Char('0')),
+                      "png")
+              && ok;
 
     for (int i = 0; i <= 30; ++i)
         ok = save(menuImage(i), dir + QStringLiteral("/images/%1.png").arg(i, 2, 10, QLatin1Char('0')), "png") && ok;

@@ -12,19 +12,15 @@ namespace {
 namespace cmd = fenlo::frames::cmd;
 
 const std::pair<const char*, FaultKind> Kinds[] = {
-    {"no-answer", FaultKind::NoAnswer},
-    {"refuse", FaultKind::Refuse},
-    {"cut-short", FaultKind::CutShort},
-    {"wrong-check-bytes", FaultKind::WrongCheckBytes},
-    {"wrong-data", FaultKind::WrongData},
-    {"stray-bytes", FaultKind::StrayBytes},
+    {"no-answer", FaultKind::NoAnswer},         {"refuse", FaultKind::Refuse},
+    {"cut-short", FaultKind::CutShort},         {"wrong-check-bytes", FaultKind::WrongCheckBytes},
+    {"wrong-data", FaultKind::WrongData},       {"stray-bytes", FaultKind::StrayBytes},
     {"port-vanishes", FaultKind::PortVanishes},
 };
 
 const std::pair<const char*, Byte> Commands[] = {
-    {"sync", SyncByte},       {"password", cmd::Password},    {"write", cmd::Write},
-    {"read", cmd::Read},      {"erase", cmd::EraseSegment},   {"mass-erase", cmd::MassErase},
-    {"load-pc", cmd::LoadPc}, {"version", cmd::Version},
+    {"sync", SyncByte},           {"password", cmd::Password},    {"write", cmd::Write},    {"read", cmd::Read},
+    {"erase", cmd::EraseSegment}, {"mass-erase", cmd::MassErase}, {"load-pc", cmd::LoadPc}, {"version", cmd::Version},
 };
 
 // A whole number in `base` no greater than `max`, the whole text of it.

@@ -45,7 +45,8 @@ std::size_t frameLength(const Bytes& burst, std::size_t at)
     return 10;
 }
 
-template <typename It> std::pair<Byte, Byte> checkBytes(It begin, It end)
+template <typename It>
+std::pair<Byte, Byte> checkBytes(It begin, It end)
 {
     Byte even = 0, odd = 0;
     std::size_t i = 0;
@@ -101,10 +102,7 @@ LoaderUnit LoaderUnit::transmitter(const VectorTable& vectors)
     return presetUnit(vectors, 0x7E5u, TransmitterIdentity);
 }
 
-LoaderUnit LoaderUnit::receiver(const VectorTable& vectors)
-{
-    return presetUnit(vectors, 0x3C9u, ReceiverIdentity);
-}
+LoaderUnit LoaderUnit::receiver(const VectorTable& vectors) { return presetUnit(vectors, 0x3C9u, ReceiverIdentity); }
 
 LoaderUnit LoaderUnit::erased() { return LoaderUnit(); }
 

@@ -54,8 +54,8 @@ std::size_t Line::hostQueued()
 {
     catchUp();
     const Time now = clock_.now();
-    return static_cast<std::size_t>(std::count_if(toHost_.begin(), toHost_.end(),
-                                                  [now](const Timed& t) { return t.at <= now; }));
+    return static_cast<std::size_t>(
+        std::count_if(toHost_.begin(), toHost_.end(), [now](const Timed& t) { return t.at <= now; }));
 }
 
 void Line::escape(fenlo::platform::ModemSignal signal)

@@ -60,7 +60,8 @@ bool saveMemory(const std::string& path, const unitsim::LoaderUnit& unit)
     const std::string temporary = path + ".part";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(unit.memory().data()), static_cast<std::streamsize>(unit.memory().size()));
+        out.write(reinterpret_cast<const char*>(unit.memory().data()),
+                  static_cast<std::streamsize>(unit.memory().size()));
         if (!out.flush())
             return false;
     }

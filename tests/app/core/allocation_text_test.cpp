@@ -8,8 +8,7 @@ namespace {
 
 using velko::AxisGroup;
 
-std::array<std::uint8_t, velko::RelayAssignBytes> assignWith(int group, int relay,
-                                                             std::initializer_list<int> positions)
+std::array<std::uint8_t, velko::RelayAssignBytes> assignWith(int group, int relay, std::initializer_list<int> positions)
 {
     std::array<std::uint8_t, velko::RelayAssignBytes> a{};
     for (int k : positions)
@@ -37,16 +36,17 @@ TEST_P(AxisRelayLabelTest, ComposesDirectionsAndSteps)
     EXPECT_EQ(velko::AxisRelayLabel(c.group, 3, a), c.label);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Labels, AxisRelayLabelTest,
-    ::testing::Values(LabelCase{"LR_1_2_7", velko::LR, {1, 2, 7}, "North/(5)(4),South/(1)"},
-                      LabelCase{"LR_centre", velko::LR, {6}, "Zero"},
-                      LabelCase{"LR_6_11", velko::LR, {6, 11}, "Zero,South/(5)"},
-                      LabelCase{"LR_none", velko::LR, {}, "N/A"},
-                      LabelCase{"UD_5_6_8", velko::UD, {5, 6, 8}, "West/(1),Zero,East/(2)"},
-                      LabelCase{"EW_4", velko::EW, {4}, "Up/(2)"},
-                      LabelCase{"SN_all", velko::SN, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
-                                "Aux(Down)/(5)(4)(3)(2)(1),Zero,Aux(Up)/(1)(2)(3)(4)(5)"}));
+INSTANTIATE_TEST_SUITE_P(Labels, AxisRelayLabelTest,
+                         ::testing::Values(LabelCase{"LR_1_2_7", velko::LR, {1, 2, 7}, "North/(5)(4),South/(1)"},
+                                           LabelCase{"LR_centre", velko::LR, {6}, "Zero"},
+                                           LabelCase{"LR_6_11", velko::LR, {6, 11}, "Zero,South/(5)"},
+                                           LabelCase{"LR_none", velko::LR, {}, "N/A"},
+                                           LabelCase{"UD_5_6_8", velko::UD, {5, 6, 8}, "West/(1),Zero,East/(2)"},
+                                           LabelCase{"EW_4", velko::EW, {4}, "Up/(2)"},
+                                           LabelCase{"SN_all",
+                                                     velko::SN,
+                                                     {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
+                                                     "Aux(Down)/(5)(4)(3)(2)(1),Zero,Aux(Up)/(1)(2)(3)(4)(5)"}));
 
 // A template of one placeholder a line, Act01..Act40.
 std::string fullTemplate()

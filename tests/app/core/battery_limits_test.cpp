@@ -31,13 +31,10 @@ TEST_P(BatteryBandTest, WordsMatchTheUnitsFigures)
 }
 
 INSTANTIATE_TEST_SUITE_P(Figures, BatteryBandTest,
-                         ::testing::Values(BandCase{"5.20", "4.56", 3027, 198},
-                                           BandCase{"4.48", "3.95", 2615, 164},
+                         ::testing::Values(BandCase{"5.20", "4.56", 3027, 198}, BandCase{"4.48", "3.95", 2615, 164},
                                            // exact decimals would give 273
-                                           BandCase{"0.45", "0.43", 272, 6},
-                                           BandCase{"4.20", "4.00", 2543, 62},
-                                           BandCase{"6.40", "0.00", 1985, 1985},
-                                           BandCase{"0.01", "0.00", 3, 3}));
+                                           BandCase{"0.45", "0.43", 272, 6}, BandCase{"4.20", "4.00", 2543, 62},
+                                           BandCase{"6.40", "0.00", 1985, 1985}, BandCase{"0.01", "0.00", 3, 3}));
 
 TEST(StoreBatteryPair, UpperPairFillsBytes108To119Only)
 {

@@ -31,8 +31,8 @@ TEST(ZeroFill, PadsShortTextsToSixAndLeavesLongerOnes)
         const char* positions;
         const char* filled;
     };
-    for (const Case& c : {Case{"123", "000123"}, Case{"", "000000"}, Case{"  12 ", "000012"},
-                          Case{"1 3", "0001 3"}, Case{"123456", "123456"}, Case{"EE12345", "EE12345"}})
+    for (const Case& c : {Case{"123", "000123"}, Case{"", "000000"}, Case{"  12 ", "000012"}, Case{"1 3", "0001 3"},
+                          Case{"123456", "123456"}, Case{"EE12345", "EE12345"}})
         EXPECT_EQ(ZeroFilled(c.positions), c.filled) << c.positions;
 }
 
@@ -58,15 +58,23 @@ TEST_P(Fold, WritesTheFieldsBytes)
     EXPECT_EQ(bytesB(image, 100, 102), c.dateBytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Fold,
-    ::testing::Values(FoldCase{"ZeroFilledDigits", {"37000123", "37123456", "2005/08/12"},
-                               {0x00, 0x00, 0x00, 0x0F, 0x33, 0x3C}, {0x12, 0x34, 0x56}, {0x05, 0x08, 0x12}},
-                      FoldCase{"HexLetters", {"37ABCDEF", "37ABCDEF", "2099/12/31"},
-                               {0xA5, 0xAA, 0xC3, 0xCC, 0xF0, 0xFF}, {0xAB, 0xCD, 0xEF}, {0x99, 0x12, 0x31}},
-                      FoldCase{"LongIdTakesTheSixAfterThePrefix", {"37EE12345", "37000000", "2000/01/01"},
-                               {0xF0, 0xF0, 0x0F, 0x33, 0x3C, 0x55}, {0, 0, 0}, {0x00, 0x01, 0x01}}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, Fold,
+                         ::testing::Values(FoldCase{"ZeroFilledDigits",
+                                                    {"37000123", "37123456", "2005/08/12"},
+                                                    {0x00, 0x00, 0x00, 0x0F, 0x33, 0x3C},
+                                                    {0x12, 0x34, 0x56},
+                                                    {0x05, 0x08, 0x12}},
+                                           FoldCase{"HexLetters",
+                                                    {"37ABCDEF", "37ABCDEF", "2099/12/31"},
+                                                    {0xA5, 0xAA, 0xC3, 0xCC, 0xF0, 0xFF},
+                                                    {0xAB, 0xCD, 0xEF},
+                                                    {0x99, 0x12, 0x31}},
+                                           FoldCase{"LongIdTakesTheSixAfterThePrefix",
+                                                    {"37EE12345", "37000000", "2000/01/01"},
+                                                    {0xF0, 0xF0, 0x0F, 0x33, 0x3C, 0x55},
+                                                    {0, 0, 0},
+                                                    {0x00, 0x01, 0x01}}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST(Fold, AFieldThatIsNotHexadecimalStopsWithTheConversionMessage)
 {

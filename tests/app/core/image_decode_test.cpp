@@ -110,10 +110,14 @@ INSTANTIATE_TEST_SUITE_P(
         ItemCase{"AutoOffTime960000IsItem7", velko::AutoOffFuncItem, autoOff(960000), 7},
         ItemCase{"AutoOffTime960001IsNoItem", velko::AutoOffFuncItem, autoOff(960001), std::nullopt},
         ItemCase{"AutoOffTimeIsUnsigned", velko::AutoOffFuncItem, autoOff(0xFFFFFFFFu), std::nullopt},
-        ItemCase{"AutoOffBytesOfItem2", velko::AutoOffFuncItem,
-                 {{'A', 19, 8}, {'A', 22, 1}, {'A', 23, 0}, {'A', 24, 128}, {'A', 25, 56}}, 2},
-        ItemCase{"AutoOffBytesOfItem7", velko::AutoOffFuncItem,
-                 {{'A', 19, 8}, {'A', 22, 14}, {'A', 23, 0}, {'A', 24, 0}, {'A', 25, 166}}, 7},
+        ItemCase{"AutoOffBytesOfItem2",
+                 velko::AutoOffFuncItem,
+                 {{'A', 19, 8}, {'A', 22, 1}, {'A', 23, 0}, {'A', 24, 128}, {'A', 25, 56}},
+                 2},
+        ItemCase{"AutoOffBytesOfItem7",
+                 velko::AutoOffFuncItem,
+                 {{'A', 19, 8}, {'A', 22, 14}, {'A', 23, 0}, {'A', 24, 0}, {'A', 25, 166}},
+                 7},
         ItemCase{"EmsCount40IsItem4", velko::EMSCounterFuncItem, {{'A', 21, 40}}, 4},
         ItemCase{"EmsCount50IsNoItem", velko::EMSCounterFuncItem, {{'A', 21, 50}}, std::nullopt},
         ItemCase{"EmsCount200IsItem19", velko::EMSCounterFuncItem, {{'A', 21, 200}}, 19},
@@ -165,29 +169,28 @@ TEST_P(BitListItem, FollowsItsOwnBitAlone)
     EXPECT_EQ(c.decode(imageWith({{c.segment, c.byte, 0xFFu & ~only}})), 1 - c.itemWhenSet);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lists, BitListItem,
-    ::testing::Values(BitCase{"DutyCycleFunc", velko::DutyCycleFuncItem, 'A', 19, 4, 0},
-                      BitCase{"SleepEMSFunc", velko::SleepEMSFuncItem, 'A', 18, 6, 0},
-                      BitCase{"TxRemoteFunc", velko::TxRemoteFuncItem, 'A', 19, 2, 0},
-                      BitCase{"PassiveEMSFunc", velko::PassiveEMSFuncItem, 'A', 18, 4, 1},
-                      BitCase{"RxRemoteFunc", velko::RxRemoteFuncItem, 'A', 19, 1, 0},
-                      BitCase{"LowBattFunc", velko::LowBattFuncItem, 'A', 18, 5, 1},
-                      BitCase{"LowBattEMSFunc", velko::LowBattEMSFuncItem, 'A', 19, 7, 0},
-                      BitCase{"ARRelaySelect", velko::ARRelaySelectItem, 'A', 16, 6, 0},
-                      BitCase{"R1EMS", velko::R1EMSItem, 'A', 13, 5, 0},
-                      BitCase{"R0EMS", velko::R0EMSItem, 'A', 16, 5, 0},
-                      BitCase{"SwBFunc", velko::SwBFuncItem, 'A', 26, 7, 0},
-                      BitCase{"SwB1Func", velko::SwB1FuncItem, 'A', 27, 0, 0},
-                      BitCase{"SwCFunc", velko::SwCFuncItem, 'A', 27, 1, 0},
-                      BitCase{"SwC1Func", velko::SwC1FuncItem, 'A', 27, 2, 0},
-                      BitCase{"SwBEMS", velko::SwBEMSItem, 'A', 121, 1, 0},
-                      BitCase{"SwB1EMS", velko::SwB1EMSItem, 'A', 121, 2, 0},
-                      BitCase{"SwCEMS", velko::SwCEMSItem, 'A', 121, 3, 0},
-                      BitCase{"SwC1EMS", velko::SwC1EMSItem, 'A', 121, 4, 0},
-                      BitCase{"SwBABFunc", velko::SwBABFuncItem, 'A', 18, 7, 0},
-                      BitCase{"SwCABFunc", velko::SwCABFuncItem, 'A', 19, 6, 0}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Lists, BitListItem,
+                         ::testing::Values(BitCase{"DutyCycleFunc", velko::DutyCycleFuncItem, 'A', 19, 4, 0},
+                                           BitCase{"SleepEMSFunc", velko::SleepEMSFuncItem, 'A', 18, 6, 0},
+                                           BitCase{"TxRemoteFunc", velko::TxRemoteFuncItem, 'A', 19, 2, 0},
+                                           BitCase{"PassiveEMSFunc", velko::PassiveEMSFuncItem, 'A', 18, 4, 1},
+                                           BitCase{"RxRemoteFunc", velko::RxRemoteFuncItem, 'A', 19, 1, 0},
+                                           BitCase{"LowBattFunc", velko::LowBattFuncItem, 'A', 18, 5, 1},
+                                           BitCase{"LowBattEMSFunc", velko::LowBattEMSFuncItem, 'A', 19, 7, 0},
+                                           BitCase{"ARRelaySelect", velko::ARRelaySelectItem, 'A', 16, 6, 0},
+                                           BitCase{"R1EMS", velko::R1EMSItem, 'A', 13, 5, 0},
+                                           BitCase{"R0EMS", velko::R0EMSItem, 'A', 16, 5, 0},
+                                           BitCase{"SwBFunc", velko::SwBFuncItem, 'A', 26, 7, 0},
+                                           BitCase{"SwB1Func", velko::SwB1FuncItem, 'A', 27, 0, 0},
+                                           BitCase{"SwCFunc", velko::SwCFuncItem, 'A', 27, 1, 0},
+                                           BitCase{"SwC1Func", velko::SwC1FuncItem, 'A', 27, 2, 0},
+                                           BitCase{"SwBEMS", velko::SwBEMSItem, 'A', 121, 1, 0},
+                                           BitCase{"SwB1EMS", velko::SwB1EMSItem, 'A', 121, 2, 0},
+                                           BitCase{"SwCEMS", velko::SwCEMSItem, 'A', 121, 3, 0},
+                                           BitCase{"SwC1EMS", velko::SwC1EMSItem, 'A', 121, 4, 0},
+                                           BitCase{"SwBABFunc", velko::SwBABFuncItem, 'A', 18, 7, 0},
+                                           BitCase{"SwCABFunc", velko::SwCABFuncItem, 'A', 19, 6, 0}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST(ImageDecode, EveryStoredTableValueMapsBackToItsOwnItem)
 {
@@ -238,8 +241,8 @@ TEST(ImageDecode, InterlockFromItsGroupsBitThenTheDelay)
     const int bitOf[] = {1, 0, 2, 3};
     for (int group = 0; group < velko::AxisGroups; ++group) {
         const unsigned own = 1u << bitOf[group];
-        for (const Case& c : {Case{0x0F & ~own, 66, 0}, Case{own, 0, std::nullopt}, Case{own, 20, 1},
-                              Case{own, 66, 3}, Case{own, 255, 7}, Case{0x0F, 21, std::nullopt}}) {
+        for (const Case& c : {Case{0x0F & ~own, 66, 0}, Case{own, 0, std::nullopt}, Case{own, 20, 1}, Case{own, 66, 3},
+                              Case{own, 255, 7}, Case{0x0F, 21, std::nullopt}}) {
             const SegmentImage image = imageWith({{'B', 48, c.bits}, {'B', delayByte[group], c.delay}});
             EXPECT_EQ(pickText(velko::InterLockItem(image, group)), pickText(c.expected))
                 << "group " << group << " bits " << c.bits << " delay " << c.delay;
@@ -258,9 +261,10 @@ TEST(ImageDecode, MaskCellsComeInTheLoadersOrder)
                                           {'B', 16, 0x01},      // centre, row 9
                                           {'A', 48 + 0, 0x01},  // column 7, row 1
                                           {'B', 4, 0x40},       // column 11, row 15
-                                          {'A', 48 + 5, 0xFF}, {'B', 5, 0xFF}}); // LR's centre: not UD's
-    const std::vector<velko::GridCell> expected = {{5, 1}, {5, 3}, {1, 8}, {5, 16}, {1, 9}, {6, 2},
-                                                   {6, 9}, {7, 1}, {11, 15}};
+                                          {'A', 48 + 5, 0xFF},
+                                          {'B', 5, 0xFF}}); // LR's centre: not UD's
+    const std::vector<velko::GridCell> expected = {{5, 1}, {5, 3}, {1, 8}, {5, 16}, {1, 9},
+                                                   {6, 2}, {6, 9}, {7, 1}, {11, 15}};
     EXPECT_EQ(velko::RelayMaskCells(image, velko::UD), expected);
 
     const std::vector<velko::GridCell> lr = velko::RelayMaskCells(image, velko::LR);

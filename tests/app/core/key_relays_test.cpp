@@ -57,8 +57,8 @@ TEST_P(KeyRelayNumberingTest, NumbersWordsCountAndWidth)
             EXPECT_EQ(image[row][k], expected[row][k]) << (row ? "A " : "B ") << k;
 }
 
-const Keyed R0{"R0", 104}, R1{"R1", 116}, Sw1A{"SW 1A", 94}, Sw1B{"SW 1B", 96}, Sw2A{"SW 2A", 98},
-    Sw2B{"SW 2B", 100}, AR{"AR", 122}, NoKey{"", -1};
+const Keyed R0{"R0", 104}, R1{"R1", 116}, Sw1A{"SW 1A", 94}, Sw1B{"SW 1B", 96}, Sw2A{"SW 2A", 98}, Sw2B{"SW 2B", 100},
+    AR{"AR", 122}, NoKey{"", -1};
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, KeyRelayNumberingTest,
@@ -66,10 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
         // R0 normal, R1 latching, both switches in full use, the action relay: all seven.
         NumberingCase{"SevenRelays", 0xF781, 0x61, {R0, R1, Sw1A, Sw1B, Sw2A, Sw2B, AR}, 336},
         NumberingCase{"R0InchingTakesNone", 0xF781, 0xC0, {R1, Sw1A, Sw1B, Sw2A, Sw2B, AR}, 294},
-        NumberingCase{"OnlyR0", 0x7000, 0x21, {R0}, 84},
-        NumberingCase{"NothingInUse", 0x6000, 0x00, {}, 42},
-        NumberingCase{"ZeroMask", 0x0000, 0x00, {}, 42},
-        NumberingCase{"R0InchingAlone", 0x7000, 0x80, {}, 42},
+        NumberingCase{"OnlyR0", 0x7000, 0x21, {R0}, 84}, NumberingCase{"NothingInUse", 0x6000, 0x00, {}, 42},
+        NumberingCase{"ZeroMask", 0x0000, 0x00, {}, 42}, NumberingCase{"R0InchingAlone", 0x7000, 0x80, {}, 42},
         // 0x90 is no R0 item: R0 is not inching and keeps its relay.
         NumberingCase{"R0ByteWithoutItem", 0x1000, 0x90, {R0}, 84},
         NumberingCase{"InchingBitWithBit4", 0x1000, 0xB0, {R0}, 84},
@@ -78,8 +76,11 @@ INSTANTIATE_TEST_SUITE_P(
         // Bits 1-6 of a loaded image take numbers but name no key; 11, 13, 14 never count.
         NumberingCase{"BitsOneToSix", 0x107F, 0x01, {R0, R1, NoKey, NoKey, NoKey, NoKey, NoKey, NoKey}, 378},
         NumberingCase{"BitsThatNeverCount", 0x6800, 0x00, {}, 42},
-        NumberingCase{"EveryBit", 0xFFFF, 0x01,
-                      {R0, R1, NoKey, NoKey, NoKey, NoKey, NoKey, NoKey, Sw1A, Sw1B, Sw2A, Sw2B, AR}, 588}),
+        NumberingCase{"EveryBit",
+                      0xFFFF,
+                      0x01,
+                      {R0, R1, NoKey, NoKey, NoKey, NoKey, NoKey, NoKey, Sw1A, Sw1B, Sw2A, Sw2B, AR},
+                      588}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(KeyRelays, WordsOfThirteenRelaysStayOneHot)

@@ -12,7 +12,6 @@ using velko::BatteryEdit;
 using velko::EditColour;
 using Gap = velko::GapVerdict::Action;
 
-
 // --- gap edits ---------------------------------------------------------------------------
 
 struct GapCase {
@@ -102,34 +101,33 @@ TEST_P(DutyRuleTest, GivesTheVerdictOfItsKey)
 constexpr char16_t Enter = u'\r';
 constexpr char16_t Back = u'\b';
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys, DutyRuleTest,
-    ::testing::Values(
-        // digits pass and change nothing
-        DutyCase{u'0', u"", false, nullptr, false, EditColour::Keep, -1},
-        DutyCase{u'9', u"12", false, nullptr, false, EditColour::Keep, -1},
-        // anything else is dropped, told, emptied and reset
-        DutyCase{u'a', u"12", true, u"請輸入0~9", true, EditColour::Window, -1},
-        DutyCase{u' ', u"12", true, u"請輸入0~9", true, EditColour::Window, -1},
-        DutyCase{u'.', u"", true, u"請輸入0~9", true, EditColour::Window, -1},
-        DutyCase{u'\x1b', u"1", true, u"請輸入0~9", true, EditColour::Window, -1},
-        DutyCase{u'\n', u"1", true, u"請輸入0~9", true, EditColour::Window, -1},
-        DutyCase{u'中', u"1", true, u"請輸入0~9", true, EditColour::Window, -1},
-        DutyCase{u'２', u"1", true, u"請輸入0~9", true, EditColour::Window, -1},
-        // Backspace erases the whole entry, keeps the byte, goes on
-        DutyCase{Back, u"123", false, nullptr, true, EditColour::Window, -1},
-        // Enter
-        DutyCase{Enter, u"", true, u"請輸入0~255", true, EditColour::Keep, -1},
-        DutyCase{Enter, u"012", false, nullptr, false, EditColour::Taken, 12},
-        DutyCase{Enter, u"0", false, nullptr, false, EditColour::Taken, 0},
-        DutyCase{Enter, u"255", false, nullptr, false, EditColour::Taken, 255},
-        DutyCase{Enter, u" 7 ", false, nullptr, false, EditColour::Taken, 7},
-        // above 255 (or pasted below 0): refused like an empty entry, the byte kept
-        DutyCase{Enter, u"256", true, u"請輸入0~255", true, EditColour::Keep, -1},
-        DutyCase{Enter, u"300", true, u"請輸入0~255", true, EditColour::Keep, -1},
-        DutyCase{Enter, u"0004000", true, u"請輸入0~255", true, EditColour::Keep, -1},
-        DutyCase{Enter, u"99999999999999999999", true, u"請輸入0~255", true, EditColour::Keep, -1},
-        DutyCase{Enter, u"-5", true, u"請輸入0~255", true, EditColour::Keep, -1}));
+INSTANTIATE_TEST_SUITE_P(Keys, DutyRuleTest,
+                         ::testing::Values(
+                             // digits pass and change nothing
+                             DutyCase{u'0', u"", false, nullptr, false, EditColour::Keep, -1},
+                             DutyCase{u'9', u"12", false, nullptr, false, EditColour::Keep, -1},
+                             // anything else is dropped, told, emptied and reset
+                             DutyCase{u'a', u"12", true, u"請輸入0~9", true, EditColour::Window, -1},
+                             DutyCase{u' ', u"12", true, u"請輸入0~9", true, EditColour::Window, -1},
+                             DutyCase{u'.', u"", true, u"請輸入0~9", true, EditColour::Window, -1},
+                             DutyCase{u'\x1b', u"1", true, u"請輸入0~9", true, EditColour::Window, -1},
+                             DutyCase{u'\n', u"1", true, u"請輸入0~9", true, EditColour::Window, -1},
+                             DutyCase{u'中', u"1", true, u"請輸入0~9", true, EditColour::Window, -1},
+                             DutyCase{u'２', u"1", true, u"請輸入0~9", true, EditColour::Window, -1},
+                             // Backspace erases the whole entry, keeps the byte, goes on
+                             DutyCase{Back, u"123", false, nullptr, true, EditColour::Window, -1},
+                             // Enter
+                             DutyCase{Enter, u"", true, u"請輸入0~255", true, EditColour::Keep, -1},
+                             DutyCase{Enter, u"012", false, nullptr, false, EditColour::Taken, 12},
+                             DutyCase{Enter, u"0", false, nullptr, false, EditColour::Taken, 0},
+                             DutyCase{Enter, u"255", false, nullptr, false, EditColour::Taken, 255},
+                             DutyCase{Enter, u" 7 ", false, nullptr, false, EditColour::Taken, 7},
+                             // above 255 (or pasted below 0): refused like an empty entry, the byte kept
+                             DutyCase{Enter, u"256", true, u"請輸入0~255", true, EditColour::Keep, -1},
+                             DutyCase{Enter, u"300", true, u"請輸入0~255", true, EditColour::Keep, -1},
+                             DutyCase{Enter, u"0004000", true, u"請輸入0~255", true, EditColour::Keep, -1},
+                             DutyCase{Enter, u"99999999999999999999", true, u"請輸入0~255", true, EditColour::Keep, -1},
+                             DutyCase{Enter, u"-5", true, u"請輸入0~255", true, EditColour::Keep, -1}));
 
 TEST(DutyRule, EnterOnPastedTextThatIsNoNumberIsAConversionError)
 {
@@ -162,14 +160,10 @@ struct BatteryCase {
 const char* name(BatteryEdit e)
 {
     switch (e) {
-    case BatteryEdit::BattUp:
-        return "BattUp";
-    case BatteryEdit::BattUp1:
-        return "BattUp1";
-    case BatteryEdit::BattDown:
-        return "BattDown";
-    case BatteryEdit::BattDown1:
-        break;
+    case BatteryEdit::BattUp: return "BattUp";
+    case BatteryEdit::BattUp1: return "BattUp1";
+    case BatteryEdit::BattDown: return "BattDown";
+    case BatteryEdit::BattDown1: break;
     }
     return "BattDown1";
 }

@@ -26,14 +26,13 @@ TEST_P(SheetHalvesTest, UpperIsAHundredShorterAndTheFootStaysBlank)
     EXPECT_EQ(halves.upper.bottom, halves.lower.top);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pages, SheetHalvesTest,
-    ::testing::Values(HalvesCase{4800, 6600, {0, 0, 4800, 3200}, {0, 3200, 4800, 6500}},
-                      HalvesCase{4801, 6600, {0, 0, 4800, 3200}, {0, 3200, 4800, 6500}},
-                      // an odd height leaves 101 rows blank
-                      HalvesCase{4800, 6601, {0, 0, 4800, 3200}, {0, 3200, 4800, 6500}},
-                      // A4 at 1200 dpi without margins
-                      HalvesCase{9921, 14031, {0, 0, 9920, 6915}, {0, 6915, 9920, 13930}}));
+INSTANTIATE_TEST_SUITE_P(Pages, SheetHalvesTest,
+                         ::testing::Values(HalvesCase{4800, 6600, {0, 0, 4800, 3200}, {0, 3200, 4800, 6500}},
+                                           HalvesCase{4801, 6600, {0, 0, 4800, 3200}, {0, 3200, 4800, 6500}},
+                                           // an odd height leaves 101 rows blank
+                                           HalvesCase{4800, 6601, {0, 0, 4800, 3200}, {0, 3200, 4800, 6500}},
+                                           // A4 at 1200 dpi without margins
+                                           HalvesCase{9921, 14031, {0, 0, 9920, 6915}, {0, 6915, 9920, 13930}}));
 
 struct SnapshotCase {
     const char* name;
@@ -53,12 +52,11 @@ TEST_P(SnapshotSizeTest, OuterSizeLessSixtyRowsButNeverShortOfThePages)
     EXPECT_EQ(size.height, c.height);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Frames, SnapshotSizeTest,
-    ::testing::Values(SnapshotCase{"DialogFrame", 800, 582, 513, 800, 522},
-                      SnapshotCase{"TallFrame", 792, 600, 513, 792, 540},
-                      // no frame at all: 488 rows would cut the foot of every page
-                      SnapshotCase{"NoFrame", 792, 548, 513, 792, 513},
-                      SnapshotCase{"Tiny", 40, 50, 0, 40, 0}));
+INSTANTIATE_TEST_SUITE_P(Frames, SnapshotSizeTest,
+                         ::testing::Values(SnapshotCase{"DialogFrame", 800, 582, 513, 800, 522},
+                                           SnapshotCase{"TallFrame", 792, 600, 513, 792, 540},
+                                           // no frame at all: 488 rows would cut the foot of every page
+                                           SnapshotCase{"NoFrame", 792, 548, 513, 792, 513},
+                                           SnapshotCase{"Tiny", 40, 50, 0, 40, 0}));
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "registry_store.h"
 #include "pipe_watch.h"
+#include "registry_store.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -116,7 +116,7 @@ TEST_P(NotAKeyTest, IsUnreadableAndKept)
     ScopedWorkDir dir;
     const auto file = dir.path() / "registry";
     GetParam().prepare(file);
-    struct stat before{};
+    struct stat before {};
     ASSERT_EQ(::lstat(file.c_str(), &before), 0);
     velko::RegistryStore store(file);
     bool opened = true;
@@ -125,7 +125,7 @@ TEST_P(NotAKeyTest, IsUnreadableAndKept)
     EXPECT_TRUE(store.Unreadable());
     EXPECT_FALSE(store.ValueExists("Left"));
     EXPECT_NO_THROW(store.WriteInteger("Left", 319));
-    struct stat after{};
+    struct stat after {};
     ASSERT_EQ(::lstat(file.c_str(), &after), 0);
     EXPECT_EQ(after.st_mode, before.st_mode);
     EXPECT_EQ(after.st_size, before.st_size);
@@ -134,17 +134,16 @@ TEST_P(NotAKeyTest, IsUnreadableAndKept)
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, NotAKeyTest,
-    ::testing::Values(NotAKeyCase{"Pipe", [](const std::filesystem::path& f) { ::mkfifo(f.c_str(), 0600); }},
-                      NotAKeyCase{"LinkToADevice",
-                                  [](const std::filesystem::path& f) { std::filesystem::create_symlink("/dev/null", f); }},
-                      NotAKeyCase{"LinkToAFileThatFailsToRead",
-                                  [](const std::filesystem::path& f) {
-                                      std::filesystem::create_symlink("/proc/self/mem", f);
-                                  }},
-                      NotAKeyCase{"FarTooLarge",
-                                  [](const std::filesystem::path& f) {
-                                      testsupport::WriteFile(f, "\"Left\"=dword:1\n" + std::string(2 << 20, ' '));
-                                  }}),
+    ::testing::Values(
+        NotAKeyCase{"Pipe", [](const std::filesystem::path& f) { ::mkfifo(f.c_str(), 0600); }},
+        NotAKeyCase{"LinkToADevice",
+                    [](const std::filesystem::path& f) { std::filesystem::create_symlink("/dev/null", f); }},
+        NotAKeyCase{"LinkToAFileThatFailsToRead",
+                    [](const std::filesystem::path& f) { std::filesystem::create_symlink("/proc/self/mem", f); }},
+        NotAKeyCase{"FarTooLarge",
+                    [](const std::filesystem::path& f) {
+                        testsupport::WriteFile(f, "\"Left\"=dword:1\n" + std::string(2 << 20, ' '));
+                    }}),
     [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace

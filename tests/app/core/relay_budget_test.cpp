@@ -28,7 +28,7 @@ struct BudgetCase {
     int keys;
     AxisCounts before;
     AxisCounts after;
-    int steps; // relays removed
+    int steps;      // relays removed
     long long free; // after the reduction
 };
 

@@ -29,26 +29,25 @@ std::string fileBytes(const SegmentImage& image, const CustomerRecord& customer)
 }
 
 // The fixed part of a file holding patternImage(), as the format spells it out.
-const std::string PatternFixedPart =
-    "INFOB\r\n"
-    "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\r\n"
-    "10 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F\r\n"
-    "20 21 22 23 24 25 26 27 28 29 2A 2B 2C 2D 2E 2F\r\n"
-    "30 31 32 33 34 35 36 37 38 39 3A 3B 3C 3D 3E 3F\r\n"
-    "40 41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F\r\n"
-    "50 51 52 53 54 55 56 57 58 59 5A 5B 5C 5D 5E 5F\r\n"
-    "60 61 62 63 64 65 66 67 68 69 6A 6B 6C 6D 6E 6F\r\n"
-    "70 71 72 73 74 75 76 77 78 79 7A 7B 7C 7D 7E 7F\r\n"
-    "INFOA\r\n"
-    "80 81 82 83 84 85 86 87 88 89 8A 8B 8C 8D 8E 8F\r\n"
-    "90 91 92 93 94 95 96 97 98 99 9A 9B 9C 9D 9E 9F\r\n"
-    "A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF\r\n"
-    "B0 B1 B2 B3 B4 B5 B6 B7 B8 B9 BA BB BC BD BE BF\r\n"
-    "C0 C1 C2 C3 C4 C5 C6 C7 C8 C9 CA CB CC CD CE CF\r\n"
-    "D0 D1 D2 D3 D4 D5 D6 D7 D8 D9 DA DB DC DD DE DF\r\n"
-    "E0 E1 E2 E3 E4 E5 E6 E7 E8 E9 EA EB EC ED EE EF\r\n"
-    "F0 F1 F2 F3 F4 F5 F6 F7 F8 F9 FA FB FC FD FE FF\r\n"
-    "q\r\n";
+const std::string PatternFixedPart = "INFOB\r\n"
+                                     "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\r\n"
+                                     "10 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F\r\n"
+                                     "20 21 22 23 24 25 26 27 28 29 2A 2B 2C 2D 2E 2F\r\n"
+                                     "30 31 32 33 34 35 36 37 38 39 3A 3B 3C 3D 3E 3F\r\n"
+                                     "40 41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F\r\n"
+                                     "50 51 52 53 54 55 56 57 58 59 5A 5B 5C 5D 5E 5F\r\n"
+                                     "60 61 62 63 64 65 66 67 68 69 6A 6B 6C 6D 6E 6F\r\n"
+                                     "70 71 72 73 74 75 76 77 78 79 7A 7B 7C 7D 7E 7F\r\n"
+                                     "INFOA\r\n"
+                                     "80 81 82 83 84 85 86 87 88 89 8A 8B 8C 8D 8E 8F\r\n"
+                                     "90 91 92 93 94 95 96 97 98 99 9A 9B 9C 9D 9E 9F\r\n"
+                                     "A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF\r\n"
+                                     "B0 B1 B2 B3 B4 B5 B6 B7 B8 B9 BA BB BC BD BE BF\r\n"
+                                     "C0 C1 C2 C3 C4 C5 C6 C7 C8 C9 CA CB CC CD CE CF\r\n"
+                                     "D0 D1 D2 D3 D4 D5 D6 D7 D8 D9 DA DB DC DD DE DF\r\n"
+                                     "E0 E1 E2 E3 E4 E5 E6 E7 E8 E9 EA EB EC ED EE EF\r\n"
+                                     "F0 F1 F2 F3 F4 F5 F6 F7 F8 F9 FA FB FC FD FE FF\r\n"
+                                     "q\r\n";
 
 const std::string EmptyRecord = "Customer No:\r\nCompany Name:\r\nCompany Fax No:\r\nCompany Tel:\r\n"
                                 "Company E-Mail:\r\nCompany Address:\r\nContect Man:\r\nContect Tel:\r\n"
@@ -63,7 +62,7 @@ TEST(SettingsFileSave, FixedPartIs801BytesOfBothSegmentsInUpperCaseHex)
     EXPECT_EQ(PatternFixedPart.size(), 801u);
     EXPECT_EQ(bytes.substr(0, 801), PatternFixedPart);
     const auto lines = SettingsFileLines(patternImage(), {});
-    EXPECT_EQ(lines[1], "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F"); // Segment B 0-15
+    EXPECT_EQ(lines[1], "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F");  // Segment B 0-15
     EXPECT_EQ(lines[17], "F0 F1 F2 F3 F4 F5 F6 F7 F8 F9 FA FB FC FD FE FF"); // Segment A 112-127
 }
 
@@ -76,9 +75,9 @@ TEST(SettingsFileSave, MemoLinesBecomeFileLinesAndChineseIsCp950)
 {
     CustomerRecord c;
     c[0] = "C-001";
-    c[1] = "公司";              // cp950 A4 BD A5 71
-    c[5] = "No. 5\nRoad 7";    // two memo lines
-    c[10] = "line\n";          // a memo ending in a line break gives one more, empty, line
+    c[1] = "公司";          // cp950 A4 BD A5 71
+    c[5] = "No. 5\nRoad 7"; // two memo lines
+    c[10] = "line\n";       // a memo ending in a line break gives one more, empty, line
     c[12] = "433.92";
     const std::string bytes = fileBytes(SegmentImage{}, c);
     EXPECT_EQ(bytes.substr(801), "Customer No:C-001\r\n"
@@ -170,24 +169,27 @@ TEST_P(Arrange, TakesBothBlocksOrLeavesTheImageAlone)
 
 INSTANTIATE_TEST_SUITE_P(
     SettingsTexts, Arrange,
-    ::testing::Values(
-        ArrangeCase{"OurOwnFile", PatternFixedPart + EmptyRecord, true, "\r\nq\r\n" + EmptyRecord},
-        ArrangeCase{"LowerCaseDigits", lowerHex(PatternFixedPart) + "End\r\n", true, "\r\nq\r\nEnd\r\n"},
-        ArrangeCase{"LoneLfLineEnds", replaced(PatternFixedPart, "\r\n", "\n"), true, "\nq\n"},
-        ArrangeCase{"LoneCrLineEnds", replaced(PatternFixedPart, "\r\n", "\r"), true, "\rq\r"},
-        ArrangeCase{"TrailingBlanks", replaced(Blocks, "\r\n", " \r\n"), true, "\r\n"},
-        ArrangeCase{"EndsAtTheLastByteLine", Blocks.substr(0, Blocks.size() - 2), true, ""},
-        ArrangeCase{"Empty", "", false, ""},
-        ArrangeCase{"TextFile", "Dear customer,\r\nyour unit is ready.\r\n", false, ""},
-        ArrangeCase{"BinaryFile", std::string("\x7F" "ELF\x02\x01\x01\0\0\0\xFF\xFE\r\n\x80", 15), false, ""},
-        ArrangeCase{"ShortLine", ShortLine, false, ""},
-        ArrangeCase{"SeventeenPairs", replaced(Blocks, "0E 0F\r\n", "0E 0F 10\r\n"), false, ""},
-        ArrangeCase{"ThreeDigits", replaced(Blocks, " 0A ", " 0AB "), false, ""},
-        ArrangeCase{"NotHex", replaced(Blocks, " 0A ", " 0G "), false, ""},
-        ArrangeCase{"PairsNotSeparated", replaced(Blocks, "0E 0F", "0E0F"), false, ""},
-        ArrangeCase{"MissingInfoA", replaced(Blocks, "INFOA\r\n", ""), false, ""},
-        ArrangeCase{"InfoBNotFirst", "\r\n" + Blocks, false, ""},
-        ArrangeCase{"SevenLinesInA", Blocks.substr(0, Blocks.size() - 49), false, ""}),
+    ::testing::Values(ArrangeCase{"OurOwnFile", PatternFixedPart + EmptyRecord, true, "\r\nq\r\n" + EmptyRecord},
+                      ArrangeCase{"LowerCaseDigits", lowerHex(PatternFixedPart) + "End\r\n", true, "\r\nq\r\nEnd\r\n"},
+                      ArrangeCase{"LoneLfLineEnds", replaced(PatternFixedPart, "\r\n", "\n"), true, "\nq\n"},
+                      ArrangeCase{"LoneCrLineEnds", replaced(PatternFixedPart, "\r\n", "\r"), true, "\rq\r"},
+                      ArrangeCase{"TrailingBlanks", replaced(Blocks, "\r\n", " \r\n"), true, "\r\n"},
+                      ArrangeCase{"EndsAtTheLastByteLine", Blocks.substr(0, Blocks.size() - 2), true, ""},
+                      ArrangeCase{"Empty", "", false, ""},
+                      ArrangeCase{"TextFile", "Dear customer,\r\nyour unit is ready.\r\n", false, ""},
+                      ArrangeCase{"BinaryFile",
+                                  std::string("\x7F"
+                                              "ELF\x02\x01\x01\0\0\0\xFF\xFE\r\n\x80",
+                                              15),
+                                  false, ""},
+                      ArrangeCase{"ShortLine", ShortLine, false, ""},
+                      ArrangeCase{"SeventeenPairs", replaced(Blocks, "0E 0F\r\n", "0E 0F 10\r\n"), false, ""},
+                      ArrangeCase{"ThreeDigits", replaced(Blocks, " 0A ", " 0AB "), false, ""},
+                      ArrangeCase{"NotHex", replaced(Blocks, " 0A ", " 0G "), false, ""},
+                      ArrangeCase{"PairsNotSeparated", replaced(Blocks, "0E 0F", "0E0F"), false, ""},
+                      ArrangeCase{"MissingInfoA", replaced(Blocks, "INFOA\r\n", ""), false, ""},
+                      ArrangeCase{"InfoBNotFirst", "\r\n" + Blocks, false, ""},
+                      ArrangeCase{"SevenLinesInA", Blocks.substr(0, Blocks.size() - 49), false, ""}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(SettingsFileOpen, CustomerRecordStartsAfterSeventeenCharacters)
@@ -209,10 +211,7 @@ void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.name; }
 
 class CustomerParse : public ::testing::TestWithParam<ParseCase> {};
 
-TEST_P(CustomerParse, FillsTheFieldsReached)
-{
-    EXPECT_EQ(ParseCustomerRecord(GetParam().text), GetParam().values);
-}
+TEST_P(CustomerParse, FillsTheFieldsReached) { EXPECT_EQ(ParseCustomerRecord(GetParam().text), GetParam().values); }
 
 namespace {
 
@@ -237,33 +236,34 @@ INSTANTIATE_TEST_SUITE_P(
                   withValues({{5, "No. 5\r\nRoad 7"}})},
         ParseCase{"MemoEndingInAnEmptyLineKeepsIt", replaced(EmptyRecord.substr(12), "Remark:\r\n", "Remark:a\r\n\r\n"),
                   withValues({{10, "a\r\n"}})},
-        ParseCase{"EveryField",
-                  "C-1\r\nCompany Name:Co\r\nCompany Fax No:Fax\r\nCompany Tel:Tel\r\nCompany E-Mail:Mail\r\n"
-                  "Company Address:Addr\r\nContect Man:Man\r\nContect Tel:CT\r\n"
-                  "Contect Mobile:Mob\r\nContect E-mail:CM\r\nRemark:R1\r\nR2\r\nChanel:7\r\nFrequency:433.92\r\nEnd\r\n",
-                  {"C-1", "Co", "Fax", "Tel", "Mail", "Addr", "Man", "CT", "Mob", "CM", "R1\r\nR2", "7",
-                   "433.92"}},
+        ParseCase{
+            "EveryField",
+            "C-1\r\nCompany Name:Co\r\nCompany Fax No:Fax\r\nCompany Tel:Tel\r\nCompany E-Mail:Mail\r\n"
+            "Company Address:Addr\r\nContect Man:Man\r\nContect Tel:CT\r\n"
+            "Contect Mobile:Mob\r\nContect E-mail:CM\r\nRemark:R1\r\nR2\r\nChanel:7\r\nFrequency:433.92\r\nEnd\r\n",
+            {"C-1", "Co", "Fax", "Tel", "Mail", "Addr", "Man", "CT", "Mob", "CM", "R1\r\nR2", "7", "433.92"}},
         ParseCase{"LabelInsideAValueEndsIt",
                   replaced(EmptyRecord.substr(12), "Company Name:\r\nCompany Fax No:\r\n",
                            "Company Name:ACME Company Fax No:123\r\n"),
                   withValues({{1, "ACME "}, {2, "123"}})},
-        ParseCase{"TextEndsBeforeEnd", "C-1\r\nCompany Name:ACME\r\nCompany Fax No:12\r\n34\r\n",
+        ParseCase{"TextEndsBeforeEnd",
+                  "C-1\r\nCompany Name:ACME\r\nCompany Fax No:12\r\n34\r\n",
                   {"C-1", "ACME", "1234"}},
-        ParseCase{"MemoCutShortKeepsItsLineBreaks", "C\r\nCompany Name:\r\nCompany Fax No:\r\nCompany Tel:\r\n"
-                                                    "Company E-Mail:\r\nCompany Address:a\r\nb\r\n",
+        ParseCase{"MemoCutShortKeepsItsLineBreaks",
+                  "C\r\nCompany Name:\r\nCompany Fax No:\r\nCompany Tel:\r\n"
+                  "Company E-Mail:\r\nCompany Address:a\r\nb\r\n",
                   withValues({{0, "C"}, {5, "a\r\nb\r\n"}}, 6)},
         ParseCase{"TextEndsRightAfterALabel", "C-1\r\nCompany Name:", {"C-1", ""}},
         ParseCase{"MissingLabelTakesAllTheRest", "C-1\r\nCompany Fax No:9\r\nEnd\r\n", {"C-1Company Fax No:9End"}},
         ParseCase{"LabelOutOfOrder", "C-1\r\nCompany Fax No:9\r\nCompany Name:X\r\n", {"C-1Company Fax No:9", "X"}},
-        ParseCase{"LabelsAreCaseSensitive", "C-1\r\ncompany name:X\r\nCompany Name:Y\r\n",
-                  {"C-1company name:X", "Y"}},
+        ParseCase{"LabelsAreCaseSensitive", "C-1\r\ncompany name:X\r\nCompany Name:Y\r\n", {"C-1company name:X", "Y"}},
         ParseCase{"NothingAfterEndIsRead", EmptyRecord.substr(12) + "Customer No:again\r\n", ThirteenEmpty}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(SettingsFile, SavedRecordParsesBackToWhatWasTyped)
 {
-    CustomerRecord c = {"C-001", "大同公司", "02-1234", "02-5678", "a@b.tw", "台北市\n中山路 1 號\n", "王小明",
-                        "0912", "0987", "w@b.tw", "\n第二行", "12", "433.92"};
+    CustomerRecord c = {"C-001", "大同公司", "02-1234",  "02-5678", "a@b.tw", "台北市\n中山路 1 號\n", "王小明", "0912",
+                        "0987",  "w@b.tw",   "\n第二行", "12",      "433.92"};
     const std::string text = JoinLines(SettingsFileLines(patternImage(), c));
     SegmentImage image{};
     const auto rest = ArrangeSet(text, image);

@@ -109,8 +109,14 @@ Read interLockItem(int group)
 {
     return [group](const SegmentImage& image) { return velko::InterLockItem(image, group); };
 }
-Store openMode() { return [](SegmentImage& image, int) { velko::StoreOpenModeFunc(image); }; }
-Read noRead() { return [](const SegmentImage&) { return ItemPick{}; }; }
+Store openMode()
+{
+    return [](SegmentImage& image, int) { velko::StoreOpenModeFunc(image); };
+}
+Read noRead()
+{
+    return [](const SegmentImage&) { return ItemPick{}; };
+}
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(
@@ -292,9 +298,12 @@ TEST_P(SimpleField, LivesAtItsPlaceAndEveryItemReadsBack)
     }
 }
 
-#define BIT_LIST(field, seg, byte, bit) SimpleCase{#field, velko::field##Field, seg, byte, bit}
-#define TABLE_LIST(field, seg, byte) SimpleCase{#field, velko::field##Field, seg, byte, -1}
-#define LEVER(kind, direction, byte) SimpleCase{#direction #kind, velko::Lever##kind##Field[velko::direction], 'A', byte, -1}
+#define BIT_LIST(field, seg, byte, bit) \
+    SimpleCase { #field, velko::field##Field, seg, byte, bit }
+#define TABLE_LIST(field, seg, byte) \
+    SimpleCase { #field, velko::field##Field, seg, byte, -1 }
+#define LEVER(kind, direction, byte) \
+    SimpleCase { #direction #kind, velko::Lever##kind##Field[velko::direction], 'A', byte, -1 }
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(

@@ -165,8 +165,7 @@ TEST_P(UnfitLockFileTest, IsUnavailable)
 INSTANTIATE_TEST_SUITE_P(
     Kinds, UnfitLockFileTest,
     ::testing::Values(UnfitLockCase{"Pipe", false, [](const fs::path& f) { ::mkfifo(f.c_str(), 0600); }},
-                      UnfitLockCase{"PipeInASharedFolder", true,
-                                    [](const fs::path& f) { ::mkfifo(f.c_str(), 0600); }},
+                      UnfitLockCase{"PipeInASharedFolder", true, [](const fs::path& f) { ::mkfifo(f.c_str(), 0600); }},
                       UnfitLockCase{"LinkToAFileToBeMade", true,
                                     [](const fs::path& f) { fs::create_symlink(f.parent_path() / "elsewhere", f); }},
                       UnfitLockCase{"LinkToAPlainFile", false,

@@ -91,12 +91,13 @@ INSTANTIATE_TEST_SUITE_P(
         // Codes the system's table reads as another code's character, and those codes.
         CodeCase{"SecondTen", "\xA2\xCC", "\u5341\uFE00"}, CodeCase{"Ten", "\xA4\x51", "\u5341"},
         CodeCase{"SecondThirty", "\xA2\xCE", "\u5345\uFE00"}, CodeCase{"Thirty", "\xA4\xCA", "\u5345"},
-        CodeCase{"Twenty", "\xA2\xCD", "\u5344"},
-        CodeCase{"SecondDoubleLine", "\xF9\xF9", "\u2550\uFE00"}, CodeCase{"DoubleLine", "\xA2\xA4", "\u2550"},
-        CodeCase{"SecondArc", "\xF9\xFD", "\u256F\uFE00"}, CodeCase{"Arc", "\xA2\xA3", "\u256F"},
+        CodeCase{"Twenty", "\xA2\xCD", "\u5344"}, CodeCase{"SecondDoubleLine", "\xF9\xF9", "\u2550\uFE00"},
+        CodeCase{"DoubleLine", "\xA2\xA4", "\u2550"}, CodeCase{"SecondArc", "\xF9\xFD", "\u256F\uFE00"},
+        CodeCase{"Arc", "\xA2\xA3", "\u256F"},
         // Next to the areas, the system's table.
         CodeCase{"BeforeFirstArea", "\xF9\xFE", "\u2593"}, CodeCase{"AfterSecondArea", "\xA1\x40", "\u3000"},
-        CodeCase{"AfterThirdArea", "\xC6\xA1", "\uF6B1"}, CodeCase{"Euro", "\xA3\xE1", "\u20AC"}, CodeCase{"Ascii", "Act01", "Act01"}),
+        CodeCase{"AfterThirdArea", "\xC6\xA1", "\uF6B1"}, CodeCase{"Euro", "\xA3\xE1", "\u20AC"},
+        CodeCase{"Ascii", "Act01", "Act01"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(TextFile, EveryDefinedCodeComesBackAsItWas)
@@ -124,7 +125,10 @@ TEST(TextFile, EveryDefinedCodeComesBackAsItWas)
 TEST(TextFile, WhatCodePage950CannotHoldIsMarked)
 {
     // A code that is not there takes its trail byte with it: no stray letter shows.
-    EXPECT_EQ(velko::Cp950ToUtf8("A\xA3\xC0" "B"), "A\uFFFD" "B");
+    EXPECT_EQ(velko::Cp950ToUtf8("A\xA3\xC0"
+                                 "B"),
+              "A\uFFFD"
+              "B");
     EXPECT_EQ(velko::Cp950ToUtf8("\xA4"), "\uFFFD");
     EXPECT_EQ(velko::Cp950ToUtf8("\xA4\x0D\x0A"), "\uFFFD\r\n");
     EXPECT_EQ(velko::Cp950ToUtf8("\xFA\x0D"), "\uFFFD\r");

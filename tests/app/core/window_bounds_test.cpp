@@ -32,12 +32,12 @@ TEST(WindowBounds, AWindowMustShowOnSomeScreen)
         Bounds window;
         bool shows;
     };
-    for (const Case& c : {Case{{319, 198, 792, 548}, true}, Case{{1500, 100, 792, 548}, true},
-                          Case{{-692, 0, 792, 548}, true}, Case{{-693, 0, 792, 548}, false},
-                          Case{{1980, 0, 792, 548}, true}, Case{{1981, 0, 792, 548}, false},
-                          Case{{1500, 500, 792, 548}, true}, Case{{1500, 501, 792, 548}, false},
-                          Case{{100, 924, 792, 548}, true}, Case{{100, -3000, 792, 548}, false},
-                          Case{{INT_MAX, INT_MAX, 792, 548}, false}, Case{{INT_MIN, INT_MIN, 792, 548}, false}})
+    for (const Case& c :
+         {Case{{319, 198, 792, 548}, true}, Case{{1500, 100, 792, 548}, true}, Case{{-692, 0, 792, 548}, true},
+          Case{{-693, 0, 792, 548}, false}, Case{{1980, 0, 792, 548}, true}, Case{{1981, 0, 792, 548}, false},
+          Case{{1500, 500, 792, 548}, true}, Case{{1500, 501, 792, 548}, false}, Case{{100, 924, 792, 548}, true},
+          Case{{100, -3000, 792, 548}, false}, Case{{INT_MAX, INT_MAX, 792, 548}, false},
+          Case{{INT_MIN, INT_MIN, 792, 548}, false}})
         EXPECT_EQ(velko::ShowsOnAScreen(c.window, two), c.shows) << c.window.left << "," << c.window.top;
     EXPECT_TRUE(velko::ShowsOnAScreen({5000, 5000, 792, 548}, {})) << "no screen known: nothing to judge by";
     const Bounds largest = velko::LargestScreen(two);

@@ -32,9 +32,9 @@ protected:
 struct FitCase {
     const char* name;
     QString mask;
-    QString plain;  // text of the field without its mask
-    QString text;   // text() once the mask is on
-    QString shown;  // what the field displays
+    QString plain; // text of the field without its mask
+    QString text;  // text() once the mask is on
+    QString shown; // what the field displays
 };
 
 void PrintTo(const FitCase& c, std::ostream* os) { *os << c.name; }
@@ -53,16 +53,16 @@ TEST_P(MaskFit, SpreadsThePlainTextOverTheTypedPositions)
     EXPECT_EQ(edit.displayText(), c.shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MaskFit,
-    ::testing::Values(FitCase{"EmptyId", IdMask, "", "37      ", "37______"},
-                      FitCase{"HexDigitsUpperCase", IdMask, "abcdef", "37ABCDEF", "37ABCDEF"},
-                      FitCase{"ShortIdLeftAligned", IdMask, "123", "37123   ", "37123___"},
-                      FitCase{"LongIdKeepsSix", IdMask, "EE12345", "37EE1234", "37EE1234"},
-                      FitCase{"EmptyDate", DateMask, "", "20  /  /  ", "20__/__/__"},
-                      FitCase{"Date", DateMask, "050812", "2005/08/12", "2005/08/12"},
-                      FitCase{"NoFixedInText", QStringLiteral("\\3\\7999;0;*"), "12", "12 ", "3712*"}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, MaskFit,
+                         ::testing::Values(FitCase{"EmptyId", IdMask, "", "37      ", "37______"},
+                                           FitCase{"HexDigitsUpperCase", IdMask, "abcdef", "37ABCDEF", "37ABCDEF"},
+                                           FitCase{"ShortIdLeftAligned", IdMask, "123", "37123   ", "37123___"},
+                                           FitCase{"LongIdKeepsSix", IdMask, "EE12345", "37EE1234", "37EE1234"},
+                                           FitCase{"EmptyDate", DateMask, "", "20  /  /  ", "20__/__/__"},
+                                           FitCase{"Date", DateMask, "050812", "2005/08/12", "2005/08/12"},
+                                           FitCase{"NoFixedInText", QStringLiteral("\\3\\7999;0;*"), "12", "12 ",
+                                                   "3712*"}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(MaskEditTest, RemovingTheMaskKeepsTypedPositionsAndDropsUnfilledAtTheEnd)
 {
@@ -201,9 +201,9 @@ protected:
 struct MenuCase {
     const char* name;
     const char* entry;
-    const char* before;    // the field's text
+    const char* before;           // the field's text
     int selectFrom, selectLength; // length 0: cursor at selectFrom
-    const char* clipboard; // before the pick
+    const char* clipboard;        // before the pick
     const char* after;
     const char* clipboardAfter;
 };

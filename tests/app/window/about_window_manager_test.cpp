@@ -76,7 +76,7 @@ TEST_F(AboutOnAWindowManager, DialogIsNeverLeftHidden)
         f.showNormal();
         f.activateWindow();
         cameBack = waitForProperty(AboutDialog, "WM_STATE", QStringLiteral("Normal"))
-                   && QTest::qWaitForWindowExposed(AboutDialog);
+                && QTest::qWaitForWindowExposed(AboutDialog);
         QTest::mouseClick(AboutDialog->OKBitBtn, Qt::LeftButton);
     });
     f.AboutProgram1Click(f.AboutProgram1);
@@ -113,9 +113,10 @@ public:
             || QStandardPaths::findExecutable(QStringLiteral("xprop")).isEmpty())
             return {};
         // The server picks a free display and writes its number to our pipe.
-        server_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                               QStringLiteral("0"), QStringLiteral("1280x1024x24"),
-                                               QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        server_.start(QStringLiteral("Xvfb"),
+                      {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                       QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                       QStringLiteral("tcp")});
         QByteArray number;
         for (int waited = 0; waited < 10000 && !number.contains('\n'); waited += 50) {
             if (!server_.waitForReadyRead(50) && server_.state() == QProcess::NotRunning)

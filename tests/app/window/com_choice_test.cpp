@@ -14,9 +14,9 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -120,11 +120,11 @@ struct ComCase {
     int pick;
     bool pickOpens;
     bool previousVanishes;
-    int checked;        // the item with the mark afterwards
-    const char* inUse;  // ComPortName afterwards
+    int checked;       // the item with the mark afterwards
+    const char* inUse; // ComPortName afterwards
     std::vector<std::string> calls;
     std::vector<int> failed; // the ports whose error box shows, in order
-    int listening;      // the port whose pseudo-terminal hears the link, 0: no port is held
+    int listening;           // the port whose pseudo-terminal hears the link, 0: no port is held
 };
 
 void PrintTo(const ComCase& c, std::ostream* os) { *os << c.name; }
@@ -162,7 +162,7 @@ TEST_P(ComChoiceTest, PickFromTheMenu)
     for (std::size_t i = 0; i < c.failed.size(); ++i) {
         const auto& box = dialogs.boxes[i];
         const std::string device = (portsDir() / ("COM" + std::to_string(c.failed[i]))).string() + " \u2192 "
-            + (dir.path() / "absent").string();
+                                 + (dir.path() / "absent").string();
         EXPECT_EQ(box.text.toStdString(), "Open COM port error !\n" + device + ": " + std::strerror(ENOENT));
         EXPECT_EQ(box.caption, "COM Error");
         EXPECT_EQ(box.icon, velko::BoxIcon::Error);
@@ -180,8 +180,15 @@ INSTANTIATE_TEST_SUITE_P(
         ComCase{"TwoDigitPort", 10, true, false, 10, "COM10", {"exit", "open COM10"}, {}, 10},
         ComCase{"PortInUseIsClosedAndReopened", 1, true, false, 1, "COM1", {"exit", "open COM1"}, {}, 1},
         ComCase{"MissingPortFallsBack", 4, false, false, 1, "COM1", {"exit", "open COM4", "open COM1"}, {4}, 1},
-        ComCase{"MissingPortAndThePreviousGone", 4, false, true, 1, "COM1", {"exit", "open COM4", "open COM1"},
-                {4, 1}, 0}));
+        ComCase{"MissingPortAndThePreviousGone",
+                4,
+                false,
+                true,
+                1,
+                "COM1",
+                {"exit", "open COM4", "open COM1"},
+                {4, 1},
+                0}));
 
 TEST_F(ComChoiceFixture, KeyboardPickThroughTheRealMenus)
 {
@@ -195,7 +202,7 @@ TEST_F(ComChoiceFixture, KeyboardPickThroughTheRealMenus)
     QTest::keyClick(f.COMMenu, Qt::Key_Down); // "Select COM Port"
     QTest::keyClick(f.COMMenu, Qt::Key_Right);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(f.COM11));
-    QTest::keyClick(f.COM11, Qt::Key_Down);   // "COM 2"
+    QTest::keyClick(f.COM11, Qt::Key_Down); // "COM 2"
     QTest::keyClick(f.COM11, Qt::Key_Return);
     EXPECT_EQ(ComPortName, "COM2");
     EXPECT_EQ(checkedItems(f), std::vector<int>{2});
@@ -236,15 +243,15 @@ TEST_F(ComChoiceFixture, APortTheUserMayNotOpenSaysWhichGroupToJoin)
     const pid_t pid = fork();
     if (pid == 0) {
         // The user's own folders stay the user's; the device stays the group's.
-        for (const auto& own : {dir.path(), dir.path() / "config", dir.path() / "config" / "VELKO-Q37", portsDir(),
-                                registryFile()})
+        for (const auto& own :
+             {dir.path(), dir.path() / "config", dir.path() / "config" / "VELKO-Q37", portsDir(), registryFile()})
             (void)!chown(own.c_str(), 65534, 65534);
         if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
             _exit(3);
         f.NCOM[5]->trigger();
-        const std::string expected = "Open COM port error !\n" + (portsDir() / "COM5").string() + " \u2192 "
-            + device + ": " + std::strerror(EACCES)
-            + " (add your user to the group " + groupName + ", then log in again)";
+        const std::string expected = "Open COM port error !\n" + (portsDir() / "COM5").string() + " \u2192 " + device
+                                   + ": " + std::strerror(EACCES) + " (add your user to the group " + groupName
+                                   + ", then log in again)";
         // The port before is not this user's either: its box follows.
         if (dialogs.boxes.size() != 2 || dialogs.boxes[0].text.toStdString() != expected) {
             for (const auto& box : dialogs.boxes)
@@ -304,8 +311,8 @@ TEST_F(AdapterFixture, APluggedInAdapterIsChosenWithoutALinkAndKeptAcrossRestart
     // A laptop without a serial port of its own: the first start takes COM1, which is not there.
     ProbeForm& f = makeForm();
     ASSERT_EQ(dialogs.boxes.size(), 1u);
-    EXPECT_EQ(dialogs.boxes[0].text.toStdString(), "Open COM port error !\n" + (dir.path() / "dev" / "ttyS0").string()
-                                                       + ": " + std::strerror(ENOENT));
+    EXPECT_EQ(dialogs.boxes[0].text.toStdString(),
+              "Open COM port error !\n" + (dir.path() / "dev" / "ttyS0").string() + ": " + std::strerror(ENOENT));
     dialogs.boxes.clear();
 
     plugAdapter(adapterA);

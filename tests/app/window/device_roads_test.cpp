@@ -118,54 +118,63 @@ TEST_P(ReadRoad, EndsWithItsBoxAndTheImagesItFound)
 
 INSTANTIATE_TEST_SUITE_P(
     Units, ReadRoad,
-    ::testing::Values(
-        ReadCase{"Transmitter",
-                 [] {
-                     auto u = LoaderUnit::transmitter();
-                     fillSegments(u, 0x10);
-                     return u;
-                 },
-                 {ReadDone}, true},
-        ReadCase{"ReceiverAfterTheTransmitterPasswordIsRefused",
-                 [] {
-                     auto u = LoaderUnit::receiver();
-                     fillSegments(u, 0x40);
-                     return u;
-                 },
-                 {ReadDone}, true},
-        ReadCase{"ReceiverWithPatchedLoader",
-                 [] {
-                     auto u = LoaderUnit::receiver();
-                     u.setLoader(LoaderKind::NeedsPatch);
-                     fillSegments(u, 0x50);
-                     return u;
-                 },
-                 {ReadDone}, true},
-        ReadCase{"NoVersionAtAllStillReads",
-                 [] {
-                     auto u = LoaderUnit::transmitter();
-                     u.put(map::VersionBytes, Bytes(16, 0x00));
-                     fillSegments(u, 0x60);
-                     return u;
-                 },
-                 {ReadDone}, true},
-        ReadCase{"ErasedUnitHasNoModelTag", [] { return LoaderUnit::erased(); }, {WrongModel}, false},
-        ReadCase{"UnknownUnitRefusesEveryPassword",
-                 [] { return LoaderUnit::transmitter(VectorTable{1, 2, 3}); }, {ConnectFailed, ReadFailed}, false},
-        ReadCase{"NoUnitOnTheLine",
-                 [] {
-                     auto u = LoaderUnit::transmitter();
-                     u.entry = Entry::Neither;
-                     return u;
-                 },
-                 {ConnectFailed, ReadFailed}, false},
-        ReadCase{"SegmentBUnanswered",
-                 [] {
-                     auto u = LoaderUnit::transmitter();
-                     u.inject({FaultKind::NoAnswer, 0x14, map::SegmentB});
-                     return u;
-                 },
-                 {ReadFailed}, false}),
+    ::testing::Values(ReadCase{"Transmitter",
+                               [] {
+                                   auto u = LoaderUnit::transmitter();
+                                   fillSegments(u, 0x10);
+                                   return u;
+                               },
+                               {ReadDone},
+                               true},
+                      ReadCase{"ReceiverAfterTheTransmitterPasswordIsRefused",
+                               [] {
+                                   auto u = LoaderUnit::receiver();
+                                   fillSegments(u, 0x40);
+                                   return u;
+                               },
+                               {ReadDone},
+                               true},
+                      ReadCase{"ReceiverWithPatchedLoader",
+                               [] {
+                                   auto u = LoaderUnit::receiver();
+                                   u.setLoader(LoaderKind::NeedsPatch);
+                                   fillSegments(u, 0x50);
+                                   return u;
+                               },
+                               {ReadDone},
+                               true},
+                      ReadCase{"NoVersionAtAllStillReads",
+                               [] {
+                                   auto u = LoaderUnit::transmitter();
+                                   u.put(map::VersionBytes, Bytes(16, 0x00));
+                                   fillSegments(u, 0x60);
+                                   return u;
+                               },
+                               {ReadDone},
+                               true},
+                      ReadCase{"ErasedUnitHasNoModelTag", [] { return LoaderUnit::erased(); }, {WrongModel}, false},
+                      ReadCase{"UnknownUnitRefusesEveryPassword",
+                               [] {
+                                   return LoaderUnit::transmitter(VectorTable{1, 2, 3});
+                               },
+                               {ConnectFailed, ReadFailed},
+                               false},
+                      ReadCase{"NoUnitOnTheLine",
+                               [] {
+                                   auto u = LoaderUnit::transmitter();
+                                   u.entry = Entry::Neither;
+                                   return u;
+                               },
+                               {ConnectFailed, ReadFailed},
+                               false},
+                      ReadCase{"SegmentBUnanswered",
+                               [] {
+                                   auto u = LoaderUnit::transmitter();
+                                   u.inject({FaultKind::NoAnswer, 0x14, map::SegmentB});
+                                   return u;
+                               },
+                               {ReadFailed},
+                               false}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(UnitPresets, CarryTheProgramsPasswords)

@@ -1,7 +1,7 @@
 // The general page through its real lists: every pick gives the bytes of its item, keeps the
 // other bits, and steers the lists that depend on it; the key-relay table follows the keys.
-#include "form_fixture.h"
 #include "fixed_cells.h"
+#include "form_fixture.h"
 #include "key_relays.h"
 #include "mainform_controls.h"
 
@@ -67,7 +67,10 @@ struct Op {
 };
 Op byteA(int k, int value) { return {true, k, 0x00, static_cast<std::uint8_t>(value)}; }
 Op byteB(int k, int value) { return {false, k, 0x00, static_cast<std::uint8_t>(value)}; }
-Op bitsA(int k, int keep, int set) { return {true, k, static_cast<std::uint8_t>(keep), static_cast<std::uint8_t>(set)}; }
+Op bitsA(int k, int keep, int set)
+{
+    return {true, k, static_cast<std::uint8_t>(keep), static_cast<std::uint8_t>(set)};
+}
 Op onA(int k, int bit) { return bitsA(k, ~(1 << bit) & 0xFF, 1 << bit); }
 Op offA(int k, int bit) { return bitsA(k, ~(1 << bit) & 0xFF, 0); }
 
@@ -142,7 +145,7 @@ protected:
 struct ListCase {
     const char* name;
     const char* list;
-    int item;      // -1: no item, the handler run by code
+    int item; // -1: no item, the handler run by code
     Handler change;
     std::vector<Step> preset; // indexes set without their handlers
     std::vector<Op> ops;
@@ -524,15 +527,21 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         StateCase{"R0NormalForcesEmsAndShowsInhibit",
                   {{"R0EMS", 1}, {"R0Func", 0}},
-                  {{"R0EMS", {}, false, 0}, {"R0R1RepFunc", true, {}, {}}, {"R0R1RepLabel", true, {}, {}},
-                   {"InchTime", false, {}, {}}, {"InchTimeLabel", false, {}, {}}}},
+                  {{"R0EMS", {}, false, 0},
+                   {"R0R1RepFunc", true, {}, {}},
+                   {"R0R1RepLabel", true, {}, {}},
+                   {"InchTime", false, {}, {}},
+                   {"InchTimeLabel", false, {}, {}}}},
         StateCase{"R0LatchingLeavesEmsFree",
                   {{"R0Func", 0}, {"R0Func", 1}},
                   {{"R0EMS", {}, true, 1}, {"R0R1RepFunc", true, {}, {}}, {"InchTime", false, {}, {}}}},
         StateCase{"R0InchingShowsItsTime",
                   {{"R0Func", 2}},
-                  {{"R0EMS", {}, false, 1}, {"InchTime", true, {}, 5}, {"InchTimeLabel", true, {}, {}},
-                   {"R0R1RepFunc", false, {}, {}}, {"R0R1RepLabel", false, {}, {}}}},
+                  {{"R0EMS", {}, false, 1},
+                   {"InchTime", true, {}, 5},
+                   {"InchTimeLabel", true, {}, {}},
+                   {"R0R1RepFunc", false, {}, {}},
+                   {"R0R1RepLabel", false, {}, {}}}},
         StateCase{"R0NormalWithR1NotUsedKeepsInhibitHidden",
                   {{"R1Func", 2}, {"R0Func", 0}},
                   {{"R0R1RepFunc", false, {}, {}}, {"R0R1RepLabel", false, {}, {}}, {"R1EMS", {}, false, 1}}},
@@ -650,7 +659,7 @@ INSTANTIATE_TEST_SUITE_P(Switches, SwitchTest,
 struct RelayCase {
     const char* name;
     std::vector<Step> steps;
-    std::vector<const char*> keys; // row 1 of RY1, RY2 ...
+    std::vector<const char*> keys;          // row 1 of RY1, RY2 ...
     std::vector<std::pair<int, int>> words; // Segment A byte of a key's word, its value
 };
 
@@ -694,7 +703,7 @@ TEST_P(KeyRelayTableTest, WordsCountColumnsNamesAndWidth)
     }
 }
 
-const std::vector<Step> AllSeven = {{"R0Func", 0}, {"R1Func", 1}, {"SwBFunc", 0}, {"SwB1Func", 0},
+const std::vector<Step> AllSeven = {{"R0Func", 0},  {"R1Func", 1},   {"SwBFunc", 0},      {"SwB1Func", 0},
                                     {"SwCFunc", 0}, {"SwC1Func", 0}, {"ARRelaySelect", 0}};
 
 std::vector<Step> allSevenThen(std::initializer_list<Step> more)
@@ -707,17 +716,27 @@ std::vector<Step> allSevenThen(std::initializer_list<Step> more)
 std::vector<RelayRun> relayRuns()
 {
     const std::vector<RelayCase> cases = {
-        {"SevenRelays", AllSeven, {"R0", "R1", "SW 1A", "SW 1B", "SW 2A", "SW 2B", "AR"},
+        {"SevenRelays",
+         AllSeven,
+         {"R0", "R1", "SW 1A", "SW 1B", "SW 2A", "SW 2B", "AR"},
          {{104, 1}, {116, 2}, {94, 4}, {96, 8}, {98, 16}, {100, 32}, {122, 64}}},
-        {"R0InchingTakesNone", allSevenThen({{"R0Func", 2}}), {"R1", "SW 1A", "SW 1B", "SW 2A", "SW 2B", "AR"},
+        {"R0InchingTakesNone",
+         allSevenThen({{"R0Func", 2}}),
+         {"R1", "SW 1A", "SW 1B", "SW 2A", "SW 2B", "AR"},
          {{116, 1}, {94, 2}, {96, 4}, {98, 8}, {100, 16}, {122, 32}}},
         {"OnlyR0", {{"R0Func", 0}, {"R1Func", 2}}, {"R0"}, {{104, 1}}},
         {"NothingInUse", {{"R1Func", 2}}, {}, {}},
-        {"ActionRelayRemoved", allSevenThen({{"ARRelaySelect", 1}}), {"R0", "R1", "SW 1A", "SW 1B", "SW 2A", "SW 2B"},
+        {"ActionRelayRemoved",
+         allSevenThen({{"ARRelaySelect", 1}}),
+         {"R0", "R1", "SW 1A", "SW 1B", "SW 2A", "SW 2B"},
          {{104, 1}, {116, 2}, {94, 4}, {96, 8}, {98, 16}, {100, 32}}},
-        {"ActionRelayStaysLast", {{"ARRelaySelect", 0}, {"R1Func", 2}, {"R0Func", 1}, {"SwC1Func", 0}},
-         {"R0", "SW 2B", "AR"}, {{104, 1}, {100, 2}, {122, 4}}},
-        {"SwitchesOffAgain", allSevenThen({{"SwBFunc", 1}, {"SwC1Func", 1}}), {"R0", "R1", "SW 1B", "SW 2A", "AR"},
+        {"ActionRelayStaysLast",
+         {{"ARRelaySelect", 0}, {"R1Func", 2}, {"R0Func", 1}, {"SwC1Func", 0}},
+         {"R0", "SW 2B", "AR"},
+         {{104, 1}, {100, 2}, {122, 4}}},
+        {"SwitchesOffAgain",
+         allSevenThen({{"SwBFunc", 1}, {"SwC1Func", 1}}),
+         {"R0", "R1", "SW 1B", "SW 2A", "AR"},
          {{104, 1}, {116, 2}, {96, 4}, {98, 8}, {122, 16}}},
     };
     std::vector<RelayRun> runs;
@@ -855,20 +874,33 @@ TEST_P(AllocationRebuildTest, OnlyKeyHandlersWhileLoaded)
 std::vector<RebuildRun> rebuildRuns()
 {
     const std::vector<RebuildCase> cases = {
-        {"R0Func", {"R0Func", 0}, true},          {"R1Func", {"R1Func", 1}, true},
-        {"SwBFunc", {"SwBFunc", 0}, true},        {"SwB1Func", {"SwB1Func", 0}, true},
-        {"SwCFunc", {"SwCFunc", 1}, true},        {"SwC1Func", {"SwC1Func", 0}, true},
+        {"R0Func", {"R0Func", 0}, true},
+        {"R1Func", {"R1Func", 1}, true},
+        {"SwBFunc", {"SwBFunc", 0}, true},
+        {"SwB1Func", {"SwB1Func", 0}, true},
+        {"SwCFunc", {"SwCFunc", 1}, true},
+        {"SwC1Func", {"SwC1Func", 0}, true},
         {"ARRelaySelect", {"ARRelaySelect", 0}, true},
-        {"OpenModeFunc", {"OpenModeFunc", 0}, false}, {"TxModeFunc", {"TxModeFunc", 0}, false},
-        {"DutyCycleFunc", {"DutyCycleFunc", 0}, false}, {"SleepEMSFunc", {"SleepEMSFunc", 0}, false},
-        {"LEDGleamFunc", {"LEDGleamFunc", 2}, false}, {"TxRemoteFunc", {"TxRemoteFunc", 0}, false},
-        {"PassiveEMSFunc", {"PassiveEMSFunc", 1}, false}, {"PassiveTimeFunc", {"PassiveTimeFunc", 4}, false},
-        {"AutoOffFunc", {"AutoOffFunc", 3}, false}, {"RxRemoteFunc", {"RxRemoteFunc", 0}, false},
-        {"R0EMS", {"R0EMS", 0}, false},           {"R1EMS", {"R1EMS", 0}, false},
-        {"InchTime", {"InchTime", 1}, false},     {"R0R1RepFunc", {"R0R1RepFunc", 2}, false},
-        {"SwBEMS", {"SwBEMS", 1}, false},         {"SwB1EMS", {"SwB1EMS", 1}, false},
-        {"SwCEMS", {"SwCEMS", 1}, false},         {"SwC1EMS", {"SwC1EMS", 1}, false},
-        {"SwBABFunc", {"SwBABFunc", 0}, false},   {"SwCABFunc", {"SwCABFunc", 0}, false},
+        {"OpenModeFunc", {"OpenModeFunc", 0}, false},
+        {"TxModeFunc", {"TxModeFunc", 0}, false},
+        {"DutyCycleFunc", {"DutyCycleFunc", 0}, false},
+        {"SleepEMSFunc", {"SleepEMSFunc", 0}, false},
+        {"LEDGleamFunc", {"LEDGleamFunc", 2}, false},
+        {"TxRemoteFunc", {"TxRemoteFunc", 0}, false},
+        {"PassiveEMSFunc", {"PassiveEMSFunc", 1}, false},
+        {"PassiveTimeFunc", {"PassiveTimeFunc", 4}, false},
+        {"AutoOffFunc", {"AutoOffFunc", 3}, false},
+        {"RxRemoteFunc", {"RxRemoteFunc", 0}, false},
+        {"R0EMS", {"R0EMS", 0}, false},
+        {"R1EMS", {"R1EMS", 0}, false},
+        {"InchTime", {"InchTime", 1}, false},
+        {"R0R1RepFunc", {"R0R1RepFunc", 2}, false},
+        {"SwBEMS", {"SwBEMS", 1}, false},
+        {"SwB1EMS", {"SwB1EMS", 1}, false},
+        {"SwCEMS", {"SwCEMS", 1}, false},
+        {"SwC1EMS", {"SwC1EMS", 1}, false},
+        {"SwBABFunc", {"SwBABFunc", 0}, false},
+        {"SwCABFunc", {"SwCABFunc", 0}, false},
         {"AR_Time", {"AR_Time", 3}, false},
     };
     std::vector<RebuildRun> runs;

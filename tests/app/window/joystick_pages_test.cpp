@@ -53,17 +53,16 @@ TEST_P(TimeListTest, PickStoresTheTableEntryAndNoItemStoresNothing)
 #define TIME_LIST(list, byte, inching) \
     TimeListCase { #list, &Ui::TMainForm::list, &TMainForm::list##Change, byte, inching }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lists, TimeListTest,
-    ::testing::Values(TIME_LIST(LeftAccTime, 20, false), TIME_LIST(RightAccTime, 32, false),
-                      TIME_LIST(DownAccTime, 17, false), TIME_LIST(UpAccTime, 12, false),
-                      TIME_LIST(EastAccTime, 33, false), TIME_LIST(WestAccTime, 34, false),
-                      TIME_LIST(NorthAccTime, 36, false), TIME_LIST(SouthAccTime, 35, false),
-                      TIME_LIST(LeftInchTime, 45, true), TIME_LIST(RightInchTime, 46, true),
-                      TIME_LIST(DownInchTime, 44, true), TIME_LIST(UpInchTime, 43, true),
-                      TIME_LIST(EastInchTime, 47, true), TIME_LIST(WestInchTime, 118, true),
-                      TIME_LIST(NorthInchTime, 120, true), TIME_LIST(SouthInchTime, 119, true)),
-    [](const auto& c) { return std::string(c.param.name); });
+INSTANTIATE_TEST_SUITE_P(Lists, TimeListTest,
+                         ::testing::Values(TIME_LIST(LeftAccTime, 20, false), TIME_LIST(RightAccTime, 32, false),
+                                           TIME_LIST(DownAccTime, 17, false), TIME_LIST(UpAccTime, 12, false),
+                                           TIME_LIST(EastAccTime, 33, false), TIME_LIST(WestAccTime, 34, false),
+                                           TIME_LIST(NorthAccTime, 36, false), TIME_LIST(SouthAccTime, 35, false),
+                                           TIME_LIST(LeftInchTime, 45, true), TIME_LIST(RightInchTime, 46, true),
+                                           TIME_LIST(DownInchTime, 44, true), TIME_LIST(UpInchTime, 43, true),
+                                           TIME_LIST(EastInchTime, 47, true), TIME_LIST(WestInchTime, 118, true),
+                                           TIME_LIST(NorthInchTime, 120, true), TIME_LIST(SouthInchTime, 119, true)),
+                         [](const auto& c) { return std::string(c.param.name); });
 
 struct InterlockCase {
     const char* name;
@@ -368,7 +367,7 @@ void expectWholeCount(QLabel* label, const QString& text)
 
 struct FreeCountCase {
     const char* name;
-    std::uint8_t fill; // every byte of both segments
+    std::uint8_t fill;      // every byte of both segments
     std::uint8_t keyRelays; // Segment A byte 37
     const char* shown;
 };

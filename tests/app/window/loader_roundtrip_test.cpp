@@ -169,10 +169,10 @@ TEST_F(LoadedPages, FirstAndLastItemsEverywhereLoadBack)
 TEST_F(LoadedPages, AValueOfNoItemBecomesTheEncodingOfTheKeptItem)
 {
     ProbeForm& f = makeForm();
-    pick(f.PassiveTimeFunc, 3);     // 53
-    pick(f.EMSCounterFunc, 4);      // 40
-    pick(f.UpAccTime, 2);           // 33
-    pick(f.LEDGleamFunc, 5);        // 20, 100
+    pick(f.PassiveTimeFunc, 3); // 53
+    pick(f.EMSCounterFunc, 4);  // 40
+    pick(f.UpAccTime, 2);       // 33
+    pick(f.LEDGleamFunc, 5);    // 20, 100
     SegmentImage image = velko::EditImage;
     SegA(image, 10) = 34;
     SegA(image, 21) = 50;
@@ -238,8 +238,8 @@ TEST_F(LoadedPages, CountsBeyondTheListsEndTheLoadAndLeaveTheWindowUsable)
     struct Case {
         int key, ud, lr, ew, sn;
     };
-    for (const Case& c : {Case{0, 17, 255, 0, 0}, Case{200, 17, 255, 16, 16}, Case{200, 255, 255, 255, 255},
-                          Case{200, 0, 0, 0, 0}}) {
+    for (const Case& c :
+         {Case{0, 17, 255, 0, 0}, Case{200, 17, 255, 16, 16}, Case{200, 255, 255, 255, 255}, Case{200, 0, 0, 0, 0}}) {
         ProbeForm& f = makeForm();
         SegmentImage image = velko::EditImage;
         for (int k = 0; k < 44; ++k)
@@ -268,12 +268,12 @@ TEST_F(LoadedPages, TheAllocationTableIsRebuiltFromTheLoadedPages)
     testsupport::WriteFile(dir.path() / "ETM.vfa", "Act01|Act02|Act03|Act04");
     ProbeForm& f = makeForm();
     SegmentImage image = velko::EditImage;
-    SegA(image, 16) = 0x01;            // R0 normal
-    SegA(image, 27) = 0x10 | 0x60;     // R0's mask bit
-    SegA(image, 13) = 0x00;            // R1 not used
+    SegA(image, 16) = 0x01;        // R0 normal
+    SegA(image, 27) = 0x10 | 0x60; // R0's mask bit
+    SegA(image, 13) = 0x00;        // R1 not used
     SegA(image, 37) = 1;
-    SegA(image, 39) = 2;               // two LR relays
-    SegA(image, velko::RelayMaskLowBase + 5) = 0x01; // LR centre, relay 1
+    SegA(image, 39) = 2;                              // two LR relays
+    SegA(image, velko::RelayMaskLowBase + 5) = 0x01;  // LR centre, relay 1
     SegA(image, velko::RelayMaskLowBase + 15) = 0x02; // LR column 1, relay 2
     load(f, image);
     EXPECT_EQ(AllocationText, "R0|Zero|North/(5)|N/A\r\n");
@@ -287,7 +287,7 @@ protected:
     {
         SegmentImage a = got, b = read;
         for (SegmentImage* image : {&a, &b}) {
-            SegA(*image, 8) = SegA(*image, 9) = 0; // check bytes
+            SegA(*image, 8) = SegA(*image, 9) = 0;    // check bytes
             for (int k : {96, 97, 98, 100, 101, 102}) // serial number and factory date
                 SegB(*image, k) = 0;
         }

@@ -88,20 +88,17 @@ SegmentImage highImage()
 }
 
 const Items HighItems = {
-    {"TxModeFunc", 8},      {"DutyCycleFunc", 0},  {"SleepEMSFunc", 0},   {"LEDGleamFunc", 7},
-    {"TxRemoteFunc", 0},    {"PassiveEMSFunc", 1}, {"PassiveTimeFunc", 9}, {"AutoOffFunc", 7},
-    {"RxRemoteFunc", 0},    {"LowBattFunc", 1},    {"LowBattEMSFunc", 0}, {"EMSCounterFunc", 19},
-    {"BattCounterFunc", 5}, {"R1Func", 1},         {"R0Func", 2},         {"ARRelaySelect", 0},
-    {"AR_Time", 9},         {"R1EMS", 0},          {"R0EMS", 0},          {"R0R1RepFunc", 7},
-    {"SwBFunc", 0},         {"SwB1Func", 0},       {"SwCFunc", 0},        {"SwC1Func", 0},
-    {"SwBEMS", 0},          {"SwB1EMS", 0},        {"SwCEMS", 0},         {"SwC1EMS", 0},
-    {"SwBABFunc", 0},       {"SwCABFunc", 0},      {"InchTime", 7},       {"UDRelayCount", 16},
-    {"LRRelayCount", 15},   {"EWRelayCount", 14},  {"SNRelayCount", 13},  {"UpAccTime", 7},
-    {"DownAccTime", 6},     {"LeftAccTime", 5},    {"RightAccTime", 4},   {"NorthAccTime", 3},
-    {"SouthAccTime", 2},    {"WestAccTime", 1},    {"EastAccTime", 0},    {"UpInchTime", 7},
-    {"DownInchTime", 6},    {"LeftInchTime", 5},   {"RightInchTime", 4},  {"NorthInchTime", 3},
-    {"SouthInchTime", 2},   {"WestInchTime", 1},   {"EastInchTime", 0},   {"UD_InterLock", 7},
-    {"LR_InterLock", 6},    {"EW_InterLock", 5},   {"SN_InterLock", 1},
+    {"TxModeFunc", 8},     {"DutyCycleFunc", 0},   {"SleepEMSFunc", 0},    {"LEDGleamFunc", 7},  {"TxRemoteFunc", 0},
+    {"PassiveEMSFunc", 1}, {"PassiveTimeFunc", 9}, {"AutoOffFunc", 7},     {"RxRemoteFunc", 0},  {"LowBattFunc", 1},
+    {"LowBattEMSFunc", 0}, {"EMSCounterFunc", 19}, {"BattCounterFunc", 5}, {"R1Func", 1},        {"R0Func", 2},
+    {"ARRelaySelect", 0},  {"AR_Time", 9},         {"R1EMS", 0},           {"R0EMS", 0},         {"R0R1RepFunc", 7},
+    {"SwBFunc", 0},        {"SwB1Func", 0},        {"SwCFunc", 0},         {"SwC1Func", 0},      {"SwBEMS", 0},
+    {"SwB1EMS", 0},        {"SwCEMS", 0},          {"SwC1EMS", 0},         {"SwBABFunc", 0},     {"SwCABFunc", 0},
+    {"InchTime", 7},       {"UDRelayCount", 16},   {"LRRelayCount", 15},   {"EWRelayCount", 14}, {"SNRelayCount", 13},
+    {"UpAccTime", 7},      {"DownAccTime", 6},     {"LeftAccTime", 5},     {"RightAccTime", 4},  {"NorthAccTime", 3},
+    {"SouthAccTime", 2},   {"WestAccTime", 1},     {"EastAccTime", 0},     {"UpInchTime", 7},    {"DownInchTime", 6},
+    {"LeftInchTime", 5},   {"RightInchTime", 4},   {"NorthInchTime", 3},   {"SouthInchTime", 2}, {"WestInchTime", 1},
+    {"EastInchTime", 0},   {"UD_InterLock", 7},    {"LR_InterLock", 6},    {"EW_InterLock", 5},  {"SN_InterLock", 1},
 };
 
 // Bits clear and the first items, where the lists have them.
@@ -129,20 +126,17 @@ SegmentImage lowImage()
 }
 
 const Items LowItems = {
-    {"TxModeFunc", 0},      {"DutyCycleFunc", 1},  {"SleepEMSFunc", 1},   {"LEDGleamFunc", 1},
-    {"TxRemoteFunc", 1},    {"PassiveEMSFunc", 0}, {"PassiveTimeFunc", 0}, {"AutoOffFunc", 0},
-    {"RxRemoteFunc", 1},    {"LowBattFunc", 0},    {"LowBattEMSFunc", 1}, {"EMSCounterFunc", 0},
-    {"BattCounterFunc", 0}, {"R1Func", 0},         {"R0Func", 1},         {"ARRelaySelect", 1},
-    {"AR_Time", 0},         {"R1EMS", 1},          {"R0EMS", 1},          {"R0R1RepFunc", 8},
-    {"SwBFunc", 1},         {"SwB1Func", 1},       {"SwCFunc", 1},        {"SwC1Func", 1},
-    {"SwBEMS", 1},          {"SwB1EMS", 1},        {"SwCEMS", 1},         {"SwC1EMS", 1},
-    {"SwBABFunc", 1},       {"SwCABFunc", 1},      {"InchTime", 0},       {"UDRelayCount", 0},
-    {"LRRelayCount", 1},    {"EWRelayCount", 2},   {"SNRelayCount", 3},   {"UpAccTime", 0},
-    {"DownAccTime", 1},     {"LeftAccTime", 2},    {"RightAccTime", 3},   {"NorthAccTime", 4},
-    {"SouthAccTime", 5},    {"WestAccTime", 6},    {"EastAccTime", 7},    {"UpInchTime", 0},
-    {"DownInchTime", 1},    {"LeftInchTime", 2},   {"RightInchTime", 3},  {"NorthInchTime", 4},
-    {"SouthInchTime", 5},   {"WestInchTime", 6},   {"EastInchTime", 7},   {"UD_InterLock", 0},
-    {"LR_InterLock", 0},    {"EW_InterLock", 0},   {"SN_InterLock", 0},
+    {"TxModeFunc", 0},     {"DutyCycleFunc", 1},   {"SleepEMSFunc", 1},    {"LEDGleamFunc", 1},  {"TxRemoteFunc", 1},
+    {"PassiveEMSFunc", 0}, {"PassiveTimeFunc", 0}, {"AutoOffFunc", 0},     {"RxRemoteFunc", 1},  {"LowBattFunc", 0},
+    {"LowBattEMSFunc", 1}, {"EMSCounterFunc", 0},  {"BattCounterFunc", 0}, {"R1Func", 0},        {"R0Func", 1},
+    {"ARRelaySelect", 1},  {"AR_Time", 0},         {"R1EMS", 1},           {"R0EMS", 1},         {"R0R1RepFunc", 8},
+    {"SwBFunc", 1},        {"SwB1Func", 1},        {"SwCFunc", 1},         {"SwC1Func", 1},      {"SwBEMS", 1},
+    {"SwB1EMS", 1},        {"SwCEMS", 1},          {"SwC1EMS", 1},         {"SwBABFunc", 1},     {"SwCABFunc", 1},
+    {"InchTime", 0},       {"UDRelayCount", 0},    {"LRRelayCount", 1},    {"EWRelayCount", 2},  {"SNRelayCount", 3},
+    {"UpAccTime", 0},      {"DownAccTime", 1},     {"LeftAccTime", 2},     {"RightAccTime", 3},  {"NorthAccTime", 4},
+    {"SouthAccTime", 5},   {"WestAccTime", 6},     {"EastAccTime", 7},     {"UpInchTime", 0},    {"DownInchTime", 1},
+    {"LeftInchTime", 2},   {"RightInchTime", 3},   {"NorthInchTime", 4},   {"SouthInchTime", 5}, {"WestInchTime", 6},
+    {"EastInchTime", 7},   {"UD_InterLock", 0},    {"LR_InterLock", 0},    {"EW_InterLock", 0},  {"SN_InterLock", 0},
 };
 
 TEST_F(LoaderTest, EveryListTakesTheItemOfItsOwnBytes)
@@ -164,23 +158,31 @@ TEST_F(LoaderTest, AValueOfNoItemKeepsWhatTheListShows)
     ProbeForm& f = makeForm();
     load(f, highImage());
     SegmentImage odd = highImage();
-    SegA(odd, 28) = 77;   // transmission time of no item, no bit 3
+    SegA(odd, 28) = 77; // transmission time of no item, no bit 3
     SegA(odd, 18) = 0xF4;
-    SegA(odd, 30) = 21;   // LED pair of no item
+    SegA(odd, 30) = 21; // LED pair of no item
     SegA(odd, 31) = 51;
-    SegA(odd, 10) = 34;   // passive shut-off
-    SegA(odd, 22) = 15;   // auto-off above 960000 ticks
-    SegA(odd, 21) = 50;   // EMS repeat
-    SegA(odd, 124) = 8;   // action relay on-time
-    SegB(odd, 53) = 0;    // mutual-inhibit delay with the inhibit on
-    SegA(odd, 11) = 54;   // R0 inching
-    SegA(odd, 12) = 1;    // up acceleration
-    SegA(odd, 43) = 0;    // up inching
-    SegB(odd, 45) = 0;    // UD interlock delay 0 with its bit set
+    SegA(odd, 10) = 34; // passive shut-off
+    SegA(odd, 22) = 15; // auto-off above 960000 ticks
+    SegA(odd, 21) = 50; // EMS repeat
+    SegA(odd, 124) = 8; // action relay on-time
+    SegB(odd, 53) = 0;  // mutual-inhibit delay with the inhibit on
+    SegA(odd, 11) = 54; // R0 inching
+    SegA(odd, 12) = 1;  // up acceleration
+    SegA(odd, 43) = 0;  // up inching
+    SegB(odd, 45) = 0;  // UD interlock delay 0 with its bit set
     load(f, odd);
-    expectItems(f, {{"TxModeFunc", 8}, {"LEDGleamFunc", 7}, {"PassiveTimeFunc", 9}, {"AutoOffFunc", 7},
-                    {"EMSCounterFunc", 19}, {"AR_Time", 9}, {"R0R1RepFunc", 7}, {"InchTime", 7},
-                    {"UpAccTime", 7}, {"UpInchTime", 7}, {"UD_InterLock", 7}});
+    expectItems(f, {{"TxModeFunc", 8},
+                    {"LEDGleamFunc", 7},
+                    {"PassiveTimeFunc", 9},
+                    {"AutoOffFunc", 7},
+                    {"EMSCounterFunc", 19},
+                    {"AR_Time", 9},
+                    {"R0R1RepFunc", 7},
+                    {"InchTime", 7},
+                    {"UpAccTime", 7},
+                    {"UpInchTime", 7},
+                    {"UD_InterLock", 7}});
 }
 
 TEST_F(LoaderTest, AListWithoutAnItemStaysWithoutOne)

@@ -34,7 +34,7 @@ TEST_F(FormFixture, PreviewSavesTheLastRebuildInTheStartFolderAndOpensIt)
     ProbeForm& f = makeForm();
     SettingsLoaded = 1;
     AllocationText = "<p>\xB3\x5D\xA9\x77 Act01</p>\r\n"; // 設定 in code page 950
-    testsupport::ScopedWorkDir elsewhere; // the preview goes back to the start folder
+    testsupport::ScopedWorkDir elsewhere;                 // the preview goes back to the start folder
     f.NPreviewSchClick(f.NPreviewSch);
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_EQ(testsupport::ReadFile(dir.path() / "ATB.mht"), "<p>\xB3\x5D\xA9\x77 Act01</p>\r\n\r\n");
@@ -92,7 +92,8 @@ TEST_P(DesktopOpenerTest, SaysWhetherAViewerTookTheFile)
 {
     const OpenerCase& c = GetParam();
     testsupport::ScopedWorkDir dir;
-    testsupport::WriteFile(dir.path() / "xdg-open", std::string("#!/bin/sh\necho \"$1\" > \"$(dirname \"$0\")/asked\"\n") + c.script + "\n");
+    testsupport::WriteFile(dir.path() / "xdg-open",
+                           std::string("#!/bin/sh\necho \"$1\" > \"$(dirname \"$0\")/asked\"\n") + c.script + "\n");
     std::filesystem::permissions(dir.path() / "xdg-open", std::filesystem::perms::owner_all);
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QByteArray(dir.path().c_str()) + ":" + path);
@@ -104,12 +105,12 @@ TEST_P(DesktopOpenerTest, SaysWhetherAViewerTookTheFile)
     EXPECT_EQ(testsupport::ReadFile(dir.path() / "asked"), document.toStdString() + "\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Openers, DesktopOpenerTest,
-    ::testing::Values(OpenerCase{"NoViewerForTheType", "echo \"xdg-open: no method available\" >&2; exit 3", false},
-                      OpenerCase{"ViewerStartedAndLeftRunning", "exit 0", true},
-                      OpenerCase{"ViewerKeptInTheForeground", "sleep 5", true}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Openers, DesktopOpenerTest,
+                         ::testing::Values(OpenerCase{"NoViewerForTheType",
+                                                      "echo \"xdg-open: no method available\" >&2; exit 3", false},
+                                           OpenerCase{"ViewerStartedAndLeftRunning", "exit 0", true},
+                                           OpenerCase{"ViewerKeptInTheForeground", "sleep 5", true}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // The shipped template, with the labels of a fresh start, as the user's viewer gets it.
 class ShippedTemplateFixture : public FormFixture {
@@ -167,9 +168,10 @@ TEST_F(ShippedTemplateFixture, ABrowserShowsTheTableInChinese)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), QString::fromStdString(dir.path().string())); // its profile stays here
     browser.setProcessEnvironment(env);
-    browser.start(viewer, {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"), QStringLiteral("--disable-gpu"),
-                           QStringLiteral("--user-data-dir=") + QString::fromStdString((dir.path() / "profile").string()),
-                           QStringLiteral("--dump-dom"), QUrl::fromLocalFile(file).toString()});
+    browser.start(viewer,
+                  {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"), QStringLiteral("--disable-gpu"),
+                   QStringLiteral("--user-data-dir=") + QString::fromStdString((dir.path() / "profile").string()),
+                   QStringLiteral("--dump-dom"), QUrl::fromLocalFile(file).toString()});
     ASSERT_TRUE(browser.waitForFinished(60000));
     const QString dom = QString::fromUtf8(browser.readAllStandardOutput());
     EXPECT_TRUE(dom.contains(QStringLiteral("<h1>VELKO-Q37 接收機繼電器接線圖</h1>"))) << dom.left(2000).toStdString();

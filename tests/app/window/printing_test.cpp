@@ -25,7 +25,8 @@ constexpr int RenderDpi = 72; // one rendered pixel per PDF point
 // The print dialog answered as a user who chooses "Print to File (PDF)" and presses Print.
 class PdfDialogs : public RecordingDialogs {
 public:
-    bool printDialog(QPrinter& printer) override {
+    bool printDialog(QPrinter& printer) override
+    {
         ++asked;
         toolBarOnDuringDialog = MainForm && MainForm->PrintBtn->isEnabled();
         if (!printAnswer)
@@ -81,8 +82,8 @@ std::vector<QImage> pagePictures(TMainForm& f)
     std::vector<QImage> pictures;
     for (int p = 0; p < f.PageControl->count(); ++p) {
         showPage(f, p);
-        pictures.push_back(f.grab(QRect(0, 0, size.width, size.height)).toImage().convertToFormat(
-            QImage::Format_RGB32));
+        pictures.push_back(
+            f.grab(QRect(0, 0, size.width, size.height)).toImage().convertToFormat(QImage::Format_RGB32));
     }
     f.Enable_Button();
     return pictures;
@@ -140,9 +141,9 @@ protected:
     std::vector<QImage> renderSheets()
     {
         QProcess render;
-        render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(RenderDpi),
-                                                   QStringLiteral("-png"), pdf.pdfFile,
-                                                   QString::fromStdString((dir.path() / "sheet").string())});
+        render.start(QStringLiteral("pdftoppm"),
+                     {QStringLiteral("-r"), QString::number(RenderDpi), QStringLiteral("-png"), pdf.pdfFile,
+                      QString::fromStdString((dir.path() / "sheet").string())});
         EXPECT_TRUE(render.waitForFinished(60000)) << "pdftoppm (poppler-utils) did not run";
         EXPECT_EQ(render.exitCode(), 0) << render.readAllStandardError().toStdString();
         QDir folder(QString::fromStdString(dir.path().string()));
@@ -160,8 +161,7 @@ protected:
         const QRectF points(paint.left() + r.left * k, paint.top() + r.top * k, (r.right - r.left) * k,
                             (r.bottom - r.top) * k);
         const double px = RenderDpi / 72.0;
-        return QRectF(points.left() * px, points.top() * px, points.width() * px, points.height() * px)
-            .toRect();
+        return QRectF(points.left() * px, points.top() * px, points.width() * px, points.height() * px).toRect();
     }
 
     PdfDialogs pdf;

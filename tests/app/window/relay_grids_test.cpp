@@ -83,19 +83,14 @@ TEST_P(GridClickTest, ClickTogglesOneBitAndTheSecondClickRestoresBothSegments)
 
 INSTANTIATE_TEST_SUITE_P(
     Cells, GridClickTest,
-    ::testing::Values(ClickCase{"UdColumn1Row8", UDGrid, 1, 8, true, 58, 7},
-                      ClickCase{"UdColumn1Row9", UDGrid, 1, 9, false, 10, 0},
-                      ClickCase{"UdCentreRow1", UDGrid, 6, 1, true, 64, 0},
-                      ClickCase{"UdCentreRow16", UDGrid, 6, 16, false, 16, 7},
-                      ClickCase{"UdLastColumn", UDGrid, 11, 5, true, 52, 4},
-                      ClickCase{"LrCentreRow8", LRGrid, 6, 8, true, 53, 7},
-                      ClickCase{"LrCentreRow9", LRGrid, 6, 9, false, 5, 0},
-                      ClickCase{"LrLastColumn", LRGrid, 11, 16, false, 21, 7},
-                      ClickCase{"EwFirstColumn", EWGrid, 1, 2, true, 74, 1},
-                      ClickCase{"EwLastColumn", EWGrid, 11, 3, true, 80, 2},
-                      ClickCase{"SnFirstColumn", SNGrid, 1, 1, true, 91, 0},
-                      ClickCase{"SnCentre", SNGrid, 6, 10, false, 38, 1},
-                      ClickCase{"SnLastColumn", SNGrid, 11, 12, false, 37, 3}),
+    ::testing::Values(
+        ClickCase{"UdColumn1Row8", UDGrid, 1, 8, true, 58, 7}, ClickCase{"UdColumn1Row9", UDGrid, 1, 9, false, 10, 0},
+        ClickCase{"UdCentreRow1", UDGrid, 6, 1, true, 64, 0}, ClickCase{"UdCentreRow16", UDGrid, 6, 16, false, 16, 7},
+        ClickCase{"UdLastColumn", UDGrid, 11, 5, true, 52, 4}, ClickCase{"LrCentreRow8", LRGrid, 6, 8, true, 53, 7},
+        ClickCase{"LrCentreRow9", LRGrid, 6, 9, false, 5, 0}, ClickCase{"LrLastColumn", LRGrid, 11, 16, false, 21, 7},
+        ClickCase{"EwFirstColumn", EWGrid, 1, 2, true, 74, 1}, ClickCase{"EwLastColumn", EWGrid, 11, 3, true, 80, 2},
+        ClickCase{"SnFirstColumn", SNGrid, 1, 1, true, 91, 0}, ClickCase{"SnCentre", SNGrid, 6, 10, false, 38, 1},
+        ClickCase{"SnLastColumn", SNGrid, 11, 12, false, 37, 3}),
     [](const auto& c) { return std::string(c.param.name); });
 
 // What a user's double click brings: the press and release of the first click, then the

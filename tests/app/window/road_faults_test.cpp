@@ -174,7 +174,8 @@ public:
 private:
     static std::vector<std::string> arguments(const FaultRow& row, const std::filesystem::path& memory)
     {
-        std::vector<std::string> args = {"--unit", row.patch ? "rx" : "tx", "--loader", row.patch ? "patch" : "version",
+        std::vector<std::string> args = {"--unit",   row.patch ? "rx" : "tx",
+                                         "--loader", row.patch ? "patch" : "version",
                                          "--memory", memory.string()};
         if (*row.fault) {
             args.emplace_back("--fault");
@@ -231,7 +232,6 @@ protected:
     }
 
     void expectIdle(TMainForm& f) { EXPECT_TRUE(isIdle(f)) << "tool bar back and no hourglass"; }
-
 };
 
 struct WriteOutcome {
@@ -358,7 +358,7 @@ TEST_P(RoadFaults, EndInTheirBoxAndLeaveTheUnitAsTheTableSays)
 INSTANTIATE_TEST_SUITE_P(Table, RoadFaults, ::testing::ValuesIn(Cases()), [](const auto& p) {
     const FaultCase& c = p.param;
     return std::string(c.wire == Wire::Pty ? "Pty" : "Line") + (c.road == Road::Write ? "Write" : "Read") + "_"
-        + c.row->name;
+         + c.row->name;
 });
 
 namespace {

@@ -132,7 +132,7 @@ protected:
 
     static std::array<QWidget*, 13> customerControls(TMainForm& f)
     {
-        return {f.ECustomerNo, f.ECompanyName, f.ECompanyFax, f.ECompanyTel, f.ECompanyEmail,
+        return {f.ECustomerNo, f.ECompanyName, f.ECompanyFax, f.ECompanyTel,   f.ECompanyEmail,
                 f.MCompanyAdd, f.EContectName, f.EContectTel, f.EContectMobil, f.EContectEmail,
                 f.MRemark,     f.EChanel,      f.EFrequency};
     }
@@ -264,18 +264,20 @@ INSTANTIATE_TEST_SUITE_P(
                             f.IDCODE->setText(QStringLiteral("3712    "));
                         },
                         NotLoaded, false},
-        RefusedSaveCase{"SerialThatIsNoNumber",
-                        [](TMainForm& f) { f.MachineSN->setText(QStringLiteral("37")); },
+        RefusedSaveCase{"SerialThatIsNoNumber", [](TMainForm& f) { f.MachineSN->setText(QStringLiteral("37")); },
                         frameworkError("'0x  ' is not a valid integer value"), true},
         RefusedSaveCase{"CharacterWithoutCp950Form",
                         [](TMainForm& f) { f.ECompanyName->setText(QStringLiteral("Straße GmbH")); },
-                        {"「公 司 名 稱」中有 cp950 無法存放的字元,檔案未儲存!", "錯誤", BoxIcon::Error}, true},
+                        {"「公 司 名 稱」中有 cp950 無法存放的字元,檔案未儲存!", "錯誤", BoxIcon::Error},
+                        true},
         RefusedSaveCase{"EmojiInTheRemark",
                         [](TMainForm& f) { f.MRemark->setPlainText(QString::fromUtf8("ok \xF0\x9F\x98\x80")); },
-                        {"「安裝備註」中有 cp950 無法存放的字元,檔案未儲存!", "錯誤", BoxIcon::Error}, true},
+                        {"「安裝備註」中有 cp950 無法存放的字元,檔案未儲存!", "錯誤", BoxIcon::Error},
+                        true},
         RefusedSaveCase{"PrivateUseWithoutACode",
                         [](TMainForm& f) { f.EContectName->setText(QString::fromUtf8("\uF6B0\uF849")); },
-                        {"「連絡人姓名」中有 cp950 無法存放的字元,檔案未儲存!", "錯誤", BoxIcon::Error}, true}),
+                        {"「連絡人姓名」中有 cp950 無法存放的字元,檔案未儲存!", "錯誤", BoxIcon::Error},
+                        true}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(SettingsFileTest, SaveWithNothingLoadedStillZeroFillsTheIdCode)
@@ -383,22 +385,23 @@ TEST_P(FailedWrite, LeavesTheOldFileWhole)
     EXPECT_EQ(left, std::vector<fs::path>{"unit.Q37"}) << "no half-written file stays behind";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Saves, FailedWrite,
-    ::testing::Values(FailedWriteCase{"UnwritableFolder",
-                                      [] {
-                                          // The folder is read-only; root would not care, nobody does.
-                                          if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-                                              _exit(4);
-                                      }},
-                      FailedWriteCase{"FullDisk",
-                                      [] {
-                                          // Every write fails as on a full disk.
-                                          const rlimit none{0, 0};
-                                          setrlimit(RLIMIT_FSIZE, &none);
-                                          std::signal(SIGXFSZ, SIG_IGN);
-                                      }}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Saves, FailedWrite,
+                         ::testing::Values(FailedWriteCase{"UnwritableFolder",
+                                                           [] {
+                                                               // The folder is read-only; root would not care, nobody
+                                                               // does.
+                                                               if (geteuid() == 0
+                                                                   && (setgid(65534) != 0 || setuid(65534) != 0))
+                                                                   _exit(4);
+                                                           }},
+                                           FailedWriteCase{"FullDisk",
+                                                           [] {
+                                                               // Every write fails as on a full disk.
+                                                               const rlimit none{0, 0};
+                                                               setrlimit(RLIMIT_FSIZE, &none);
+                                                               std::signal(SIGXFSZ, SIG_IGN);
+                                                           }}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // ---- Opening ----
 
@@ -447,9 +450,18 @@ TEST_F(SettingsFileTest, OpenOfAHandWrittenFileFillsImagesFieldsAndCustomerPage)
     EXPECT_EQ(f.IDCODE->text(), "371A2B3C");
     EXPECT_EQ(f.MachineSN->text(), "37123456");
     EXPECT_EQ(f.EEqupmentDate->text(), "2005/08/12");
-    const CustomerRecord expected = {"A-0001", "大同機械股份有限公司", "02-2345-6789", "02-2345-6788",
-                                     "service@example.com.tw", "台北市中山區\n民生東路 1 號", "王小明",
-                                     "02-2345-6787", "0912-345-678", "wang@example.com.tw", "天車 3 號", "12",
+    const CustomerRecord expected = {"A-0001",
+                                     "大同機械股份有限公司",
+                                     "02-2345-6789",
+                                     "02-2345-6788",
+                                     "service@example.com.tw",
+                                     "台北市中山區\n民生東路 1 號",
+                                     "王小明",
+                                     "02-2345-6787",
+                                     "0912-345-678",
+                                     "wang@example.com.tw",
+                                     "天車 3 號",
+                                     "12",
                                      "433.925"};
     EXPECT_EQ(customer(f), expected);
 }
@@ -490,7 +502,7 @@ TEST_F(SettingsFileTest, SaveThenOpenGivesBackImageFieldsAndCustomerPage)
 
 struct OpenCase {
     const char* name;
-    std::string record; // what follows the fixed part
+    std::string record;  // what follows the fixed part
     CustomerRecord page; // the customer page afterwards; it showed "old" in every field before
 };
 
@@ -500,13 +512,9 @@ class OpenRecord : public SettingsFileTest, public ::testing::WithParamInterface
 
 namespace {
 
-std::string fixedPart()
-{
-    return velko::JoinLines(velko::SettingsFileLines(patternImage(), {})).substr(0, 801);
-}
+std::string fixedPart() { return velko::JoinLines(velko::SettingsFileLines(patternImage(), {})).substr(0, 801); }
 
-const CustomerRecord Old = {"old", "old", "old", "old", "old", "old", "old",
-                            "old", "old", "old", "old", "old", "old"};
+const CustomerRecord Old = {"old", "old", "old", "old", "old", "old", "old", "old", "old", "old", "old", "old", "old"};
 
 CustomerRecord oldExcept(std::vector<std::pair<int, std::string>> fields)
 {
@@ -544,12 +552,21 @@ INSTANTIATE_TEST_SUITE_P(
                  "Customer No:\r\nCompany Name:\r\nCompany Fax No:\r\nCompany Tel:\r\nCompany E-Mail:\r\n"
                  "Company Address:No. 5\r\nRoad 7\r\nContect Man:\r\nContect Tel:\r\nContect Mobile:\r\n"
                  "Contect E-mail:\r\nRemark:\r\nChanel:\r\nFrequency:\r\nEnd\r\n",
-                 [] { CustomerRecord r{}; r[5] = "No. 5\nRoad 7"; return r; }()},
+                 [] {
+                     CustomerRecord r{};
+                     r[5] = "No. 5\nRoad 7";
+                     return r;
+                 }()},
         OpenCase{"LabelInsideAValue",
                  "Customer No:\r\nCompany Name:ACME Company Fax No:1\r\nCompany Tel:\r\nCompany E-Mail:\r\n"
                  "Company Address:\r\nContect Man:\r\nContect Tel:\r\nContect Mobile:\r\nContect E-mail:\r\n"
                  "Remark:\r\nChanel:\r\nFrequency:\r\nEnd\r\n",
-                 [] { CustomerRecord r{}; r[1] = "ACME "; r[2] = "1"; return r; }()},
+                 [] {
+                     CustomerRecord r{};
+                     r[1] = "ACME ";
+                     r[2] = "1";
+                     return r;
+                 }()},
         OpenCase{"EndsBeforeEnd", "Customer No:7\r\nCompany Name:大同\r\nCompany Fax No:02\r\n",
                  oldExcept({{0, "7"}, {1, "大同"}, {2, "02"}})},
         OpenCase{"WithoutCustomerRecord", "", Old},
@@ -629,24 +646,26 @@ std::string withoutLine(const std::string& text, int line)
 
 } // namespace
 
-INSTANTIATE_TEST_SUITE_P(
-    Opens, RefusedOpen,
-    ::testing::Values(RefusedOpenCase{"EmptyFile", ""},
-                      RefusedOpenCase{"TextFile", "Dear customer,\r\nyour unit is ready.\r\n"},
-                      RefusedOpenCase{"BinaryFile", std::string("\x7F" "ELF\x02\x01\x01\0\0\0\xFF\xFE\x10\r\n", 15)},
-                      RefusedOpenCase{"BlockWithAShortLine",
-                                      [] {
-                                          std::string text = fixedPart() + EmptyRecord;
-                                          return text.replace(text.find(" 0F\r\n"), 3, "");
-                                      }()},
-                      RefusedOpenCase{"MissingInfoA", withoutLine(fixedPart() + EmptyRecord, 9)},
-                      RefusedOpenCase{"NulInsideTheBlocks",
-                                      [] {
-                                          std::string text = fixedPart() + EmptyRecord;
-                                          text[300] = '\0';
-                                          return text;
-                                      }()}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Opens, RefusedOpen,
+                         ::testing::Values(RefusedOpenCase{"EmptyFile", ""},
+                                           RefusedOpenCase{"TextFile", "Dear customer,\r\nyour unit is ready.\r\n"},
+                                           RefusedOpenCase{"BinaryFile",
+                                                           std::string("\x7F"
+                                                                       "ELF\x02\x01\x01\0\0\0\xFF\xFE\x10\r\n",
+                                                                       15)},
+                                           RefusedOpenCase{"BlockWithAShortLine",
+                                                           [] {
+                                                               std::string text = fixedPart() + EmptyRecord;
+                                                               return text.replace(text.find(" 0F\r\n"), 3, "");
+                                                           }()},
+                                           RefusedOpenCase{"MissingInfoA", withoutLine(fixedPart() + EmptyRecord, 9)},
+                                           RefusedOpenCase{"NulInsideTheBlocks",
+                                                           [] {
+                                                               std::string text = fixedPart() + EmptyRecord;
+                                                               text[300] = '\0';
+                                                               return text;
+                                                           }()}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // A file of many megabytes of line breaks is refused within a few times its size in memory.
 // Run in a child process whose address space is limited (not under ASan, which reserves
@@ -715,59 +734,58 @@ TEST_P(UnreadableOpen, IsReportedAndChangesNothing)
 
 // A list of its own: a directive may not stand inside the macro's arguments.
 const std::vector<UnreadableCase> UnreadableCases = {
-                      UnreadableCase{"Missing", [](const fs::path& d) { return d / "missing.Q37"; }},
-                      UnreadableCase{"Folder",
-                                     [](const fs::path& d) {
-                                         fs::create_directory(d / "folder.Q37");
-                                         return d / "folder.Q37";
-                                     }},
-                      UnreadableCase{"NoReadPermission",
-                                     [](const fs::path& d) {
-                                         testsupport::WriteFile(d / "secret.Q37", "INFOB\r\n");
-                                         fs::permissions(d / "secret.Q37", fs::perms::owner_write);
-                                         // Root would read it anyway.
-                                         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-                                             _exit(5);
-                                         return d / "secret.Q37";
-                                     }},
-                      UnreadableCase{"NamedPipe",
-                                     [](const fs::path& d) {
-                                         // Nobody ever writes into it.
-                                         mkfifo((d / "pipe.Q37").c_str(), 0600);
-                                         return d / "pipe.Q37";
-                                     }},
-                      UnreadableCase{"EndlessDevice", [](const fs::path&) { return fs::path("/dev/zero"); }},
-                      UnreadableCase{"ReadFailsPartWay",
-                                     [](const fs::path& d) {
-                                         // Reading it fails at its first byte (EIO), as a failing
-                                         // stick or a dropped share does.
-                                         fs::create_symlink("/proc/self/mem", d / "stick.Q37");
-                                         return d / "stick.Q37";
-                                     }},
+    UnreadableCase{"Missing", [](const fs::path& d) { return d / "missing.Q37"; }},
+    UnreadableCase{"Folder",
+                   [](const fs::path& d) {
+                       fs::create_directory(d / "folder.Q37");
+                       return d / "folder.Q37";
+                   }},
+    UnreadableCase{"NoReadPermission",
+                   [](const fs::path& d) {
+                       testsupport::WriteFile(d / "secret.Q37", "INFOB\r\n");
+                       fs::permissions(d / "secret.Q37", fs::perms::owner_write);
+                       // Root would read it anyway.
+                       if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+                           _exit(5);
+                       return d / "secret.Q37";
+                   }},
+    UnreadableCase{"NamedPipe",
+                   [](const fs::path& d) {
+                       // Nobody ever writes into it.
+                       mkfifo((d / "pipe.Q37").c_str(), 0600);
+                       return d / "pipe.Q37";
+                   }},
+    UnreadableCase{"EndlessDevice", [](const fs::path&) { return fs::path("/dev/zero"); }},
+    UnreadableCase{"ReadFailsPartWay",
+                   [](const fs::path& d) {
+                       // Reading it fails at its first byte (EIO), as a failing
+                       // stick or a dropped share does.
+                       fs::create_symlink("/proc/self/mem", d / "stick.Q37");
+                       return d / "stick.Q37";
+                   }},
 #if !defined(__SANITIZE_ADDRESS__) // ASan reserves terabytes of address space
-                      UnreadableCase{"TooBigForMemory",
-                                     [](const fs::path& d) {
-                                         // Many gigabytes (on the disk only as a hole), and a
-                                         // few hundred megabytes of memory left.
-                                         testsupport::WriteFile(d / "huge.Q37", "INFOB\r\n");
-                                         fs::resize_file(d / "huge.Q37", std::uintmax_t{8} << 30);
-                                         long pages = 0;
-                                         std::FILE* statm = std::fopen("/proc/self/statm", "r");
-                                         if (!statm || std::fscanf(statm, "%ld", &pages) != 1)
-                                             _exit(6);
-                                         std::fclose(statm);
-                                         const rlim_t limit = static_cast<rlim_t>(pages)
-                                                                  * static_cast<rlim_t>(sysconf(_SC_PAGESIZE))
-                                                              + (256u << 20);
-                                         const rlimit as{limit, limit};
-                                         setrlimit(RLIMIT_AS, &as);
-                                         return d / "huge.Q37";
-                                     }},
+    UnreadableCase{"TooBigForMemory",
+                   [](const fs::path& d) {
+                       // Many gigabytes (on the disk only as a hole), and a
+                       // few hundred megabytes of memory left.
+                       testsupport::WriteFile(d / "huge.Q37", "INFOB\r\n");
+                       fs::resize_file(d / "huge.Q37", std::uintmax_t{8} << 30);
+                       long pages = 0;
+                       std::FILE* statm = std::fopen("/proc/self/statm", "r");
+                       if (!statm || std::fscanf(statm, "%ld", &pages) != 1)
+                           _exit(6);
+                       std::fclose(statm);
+                       const rlim_t limit =
+                           static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (256u << 20);
+                       const rlimit as{limit, limit};
+                       setrlimit(RLIMIT_AS, &as);
+                       return d / "huge.Q37";
+                   }},
 #endif
 };
 
 INSTANTIATE_TEST_SUITE_P(Opens, UnreadableOpen, ::testing::ValuesIn(UnreadableCases),
-    [](const auto& p) { return std::string(p.param.name); });
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // ---- Code page 950 as the users' machines write it ----
 

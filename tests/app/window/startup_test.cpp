@@ -8,8 +8,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QProcess>
+#include <QScreen>
 #include <QTimer>
 
 #include <cerrno>
@@ -20,8 +20,8 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -72,7 +72,7 @@ struct StoreCase {
     const char* stored; // null: no key at all
     int checkedItem;    // NCOM index, 0 for none
     const char* openedPort;
-    bool rewritten; // the fall-back wrote all five values
+    bool rewritten;                              // the fall-back wrote all five values
     int rewrittenLeft = 319, rewrittenTop = 198; // values applied before the fall-back stay
 };
 
@@ -105,25 +105,29 @@ TEST_P(StoreStartTest, PortAndCheckMarkFollowTheStore)
     }
 }
 
-constexpr const char* fourIntegers = "\"Left\"=dword:100\n\"Top\"=dword:50\n\"Height\"=dword:548\n\"Width\"=dword:792\n";
+constexpr const char* fourIntegers =
+    "\"Left\"=dword:100\n\"Top\"=dword:50\n\"Height\"=dword:548\n\"Width\"=dword:792\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StoreStartTest,
     ::testing::Values(StoreCase{"NoKey", nullptr, 1, "COM1", true},
                       StoreCase{"FourIntegersNoCom", fourIntegers, 0, "", false},
-                      StoreCase{"Com10", "\"Left\"=dword:1\n\"Top\"=dword:2\n\"Height\"=dword:548\n"
-                                         "\"Width\"=dword:792\n\"COM\"=\"COM10\"\n",
+                      StoreCase{"Com10",
+                                "\"Left\"=dword:1\n\"Top\"=dword:2\n\"Height\"=dword:548\n"
+                                "\"Width\"=dword:792\n\"COM\"=\"COM10\"\n",
                                 10, "COM10", false},
-                      StoreCase{"LowerCaseCom3", "\"Left\"=dword:1\n\"Top\"=dword:2\n\"Height\"=dword:548\n"
-                                                 "\"Width\"=dword:792\n\"COM\"=\"com3\"\n",
+                      StoreCase{"LowerCaseCom3",
+                                "\"Left\"=dword:1\n\"Top\"=dword:2\n\"Height\"=dword:548\n"
+                                "\"Width\"=dword:792\n\"COM\"=\"com3\"\n",
                                 0, "com3", false},
                       StoreCase{"LeftOfTheWrongType", "\"Left\"=\"100\"\n\"COM\"=\"COM4\"\n", 1, "COM1", true},
                       StoreCase{"ComOfTheWrongType",
                                 "\"Left\"=dword:100\n\"Top\"=dword:50\n\"Height\"=dword:548\n\"Width\"=dword:792\n"
                                 "\"COM\"=dword:3\n",
                                 1, "COM1", true, 100, 50},
-                      StoreCase{"HeightMissing", "\"Left\"=dword:100\n\"Top\"=dword:50\n\"Width\"=dword:792\n"
-                                                 "\"COM\"=\"COM4\"\n",
+                      StoreCase{"HeightMissing",
+                                "\"Left\"=dword:100\n\"Top\"=dword:50\n\"Width\"=dword:792\n"
+                                "\"COM\"=\"COM4\"\n",
                                 1, "COM1", true, 100, 50}));
 
 TEST_F(FormFixture, StoredBoundsAreAppliedAndWrittenBackAtClose)
@@ -149,7 +153,7 @@ TEST_F(FormFixture, StoredBoundsAreAppliedAndWrittenBackAtClose)
 struct BoundsCase {
     const char* name;
     int left, top, height, width;
-    bool fallBack;         // the window's own size (and, off every screen, place) is taken
+    bool fallBack;             // the window's own size (and, off every screen, place) is taken
     int placedLeft, placedTop; // where the window stands after the start
 };
 
@@ -164,10 +168,10 @@ TEST_P(StoredBoundsTest, UnusableBoundsTakeTheFallBack)
     const BoundsCase& c = GetParam();
     ASSERT_GE(QGuiApplication::primaryScreen()->geometry().height(), 600);
     std::filesystem::create_directories(registryFile().parent_path());
-    testsupport::WriteFile(registryFile(), "\"Left\"=dword:" + std::to_string(c.left) + "\n\"Top\"=dword:"
-                                               + std::to_string(c.top) + "\n\"Height\"=dword:"
-                                               + std::to_string(c.height) + "\n\"Width\"=dword:"
-                                               + std::to_string(c.width) + "\n\"COM\"=\"COM4\"\n");
+    testsupport::WriteFile(registryFile(),
+                           "\"Left\"=dword:" + std::to_string(c.left) + "\n\"Top\"=dword:" + std::to_string(c.top)
+                               + "\n\"Height\"=dword:" + std::to_string(c.height)
+                               + "\n\"Width\"=dword:" + std::to_string(c.width) + "\n\"COM\"=\"COM4\"\n");
     ProbeForm& f = makeForm();
     EXPECT_EQ(f.x(), c.placedLeft);
     EXPECT_EQ(f.y(), c.placedTop);
@@ -187,24 +191,24 @@ TEST_P(StoredBoundsTest, UnusableBoundsTakeTheFallBack)
     EXPECT_EQ(store.ReadString("COM"), "COM4");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, StoredBoundsTest,
-    ::testing::Values(BoundsCase{"Designed", 100, 50, 548, 792, false, 100, 50},
-                      BoundsCase{"TallerThanDesigned", 0, 0, 580, 792, false, 0, 0},
-                      BoundsCase{"HeightZero", 100, 50, 0, 792, true, 100, 50},
-                      BoundsCase{"HeightZeroWidthMinusOne", 100, 50, 0, -1, true, 100, 50},
-                      BoundsCase{"HeightBelowDesigned", 100, 50, 547, 792, true, 100, 50},
-                      BoundsCase{"HeightIntMax", 100, 50, 2147483647, 792, true, 100, 50},
-                      BoundsCase{"WidthNegative", 100, 50, 548, -5, true, 100, 50},
-                      BoundsCase{"WidthAboveEveryScreen", 100, 50, 548, 100000, true, 100, 50},
-                      BoundsCase{"RightOfEveryScreen", 5000, 50, 548, 792, true, 319, 198},
-                      BoundsCase{"AboveEveryScreen", 100, -3000, 548, 792, true, 319, 198},
-                      BoundsCase{"OffScreenAndTooSmall", -2147483647, 50, 0, 792, true, 319, 198},
-                      BoundsCase{"LeftFarOff", -5000, 50, 548, 792, true, 319, 198},
-                      // Added up, these leave the int range: refused before any sum is made.
-                      BoundsCase{"TopIntMaxHeightZero", 100, 2147483647, 0, 792, true, 319, 198},
-                      BoundsCase{"LeftIntMinWidthIntMax", -2147483647 - 1, 50, 548, 2147483647, true, 319, 198}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, StoredBoundsTest,
+                         ::testing::Values(BoundsCase{"Designed", 100, 50, 548, 792, false, 100, 50},
+                                           BoundsCase{"TallerThanDesigned", 0, 0, 580, 792, false, 0, 0},
+                                           BoundsCase{"HeightZero", 100, 50, 0, 792, true, 100, 50},
+                                           BoundsCase{"HeightZeroWidthMinusOne", 100, 50, 0, -1, true, 100, 50},
+                                           BoundsCase{"HeightBelowDesigned", 100, 50, 547, 792, true, 100, 50},
+                                           BoundsCase{"HeightIntMax", 100, 50, 2147483647, 792, true, 100, 50},
+                                           BoundsCase{"WidthNegative", 100, 50, 548, -5, true, 100, 50},
+                                           BoundsCase{"WidthAboveEveryScreen", 100, 50, 548, 100000, true, 100, 50},
+                                           BoundsCase{"RightOfEveryScreen", 5000, 50, 548, 792, true, 319, 198},
+                                           BoundsCase{"AboveEveryScreen", 100, -3000, 548, 792, true, 319, 198},
+                                           BoundsCase{"OffScreenAndTooSmall", -2147483647, 50, 0, 792, true, 319, 198},
+                                           BoundsCase{"LeftFarOff", -5000, 50, 548, 792, true, 319, 198},
+                                           // Added up, these leave the int range: refused before any sum is made.
+                                           BoundsCase{"TopIntMaxHeightZero", 100, 2147483647, 0, 792, true, 319, 198},
+                                           BoundsCase{"LeftIntMinWidthIntMax", -2147483647 - 1, 50, 548, 2147483647,
+                                                      true, 319, 198}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 // The mended bounds cannot be written back (a folder holds the name the store is written
 // under): that is said, and the start goes on with the stored port.
@@ -273,27 +277,19 @@ TEST_P(UnreadableStoreTest, IsShownByNameAndLeftAsItIsAtClose)
     const InItsPlace kind = GetParam().kind;
     std::filesystem::create_directories(registryFile().parent_path());
     switch (kind) {
-    case InItsPlace::Folder:
-        std::filesystem::create_directory(registryFile());
-        break;
+    case InItsPlace::Folder: std::filesystem::create_directory(registryFile()); break;
     case InItsPlace::UnreadableFile:
         testsupport::WriteFile(registryFile(), stored);
         ::chmod(registryFile().c_str(), 0);
         if (::access(registryFile().c_str(), R_OK) == 0)
             GTEST_SKIP() << "this user reads any file";
         break;
-    case InItsPlace::Pipe:
-        ASSERT_EQ(::mkfifo(registryFile().c_str(), 0600), 0);
-        break;
-    case InItsPlace::Device:
-        std::filesystem::create_symlink("/dev/null", registryFile());
-        break;
+    case InItsPlace::Pipe: ASSERT_EQ(::mkfifo(registryFile().c_str(), 0600), 0); break;
+    case InItsPlace::Device: std::filesystem::create_symlink("/dev/null", registryFile()); break;
     case InItsPlace::ReadError: // memory at address 0 is never mapped
         std::filesystem::create_symlink("/proc/self/mem", registryFile());
         break;
-    case InItsPlace::HugeFile:
-        testsupport::WriteFile(registryFile(), huge);
-        break;
+    case InItsPlace::HugeFile: testsupport::WriteFile(registryFile(), huge); break;
     }
     ProbeForm* f = nullptr;
     EXPECT_FALSE(testsupport::WaitedOnPipe(registryFile(), [&] { f = &makeForm(); })) << "the start waited on the pipe";
@@ -303,26 +299,18 @@ TEST_P(UnreadableStoreTest, IsShownByNameAndLeftAsItIsAtClose)
     EXPECT_EQ(openedPorts.size(), 1u) << "the start goes on";
     f->close();
     EXPECT_EQ(dialogs.boxes.size(), 1u) << "closing says nothing more";
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::lstat(registryFile().c_str(), &st), 0);
     switch (kind) {
-    case InItsPlace::Folder:
-        EXPECT_TRUE(S_ISDIR(st.st_mode));
-        break;
+    case InItsPlace::Folder: EXPECT_TRUE(S_ISDIR(st.st_mode)); break;
     case InItsPlace::UnreadableFile:
         ::chmod(registryFile().c_str(), 0600);
         EXPECT_EQ(testsupport::ReadFile(registryFile()), stored);
         break;
-    case InItsPlace::Pipe:
-        EXPECT_TRUE(S_ISFIFO(st.st_mode));
-        break;
+    case InItsPlace::Pipe: EXPECT_TRUE(S_ISFIFO(st.st_mode)); break;
     case InItsPlace::Device:
-    case InItsPlace::ReadError:
-        EXPECT_TRUE(S_ISLNK(st.st_mode));
-        break;
-    case InItsPlace::HugeFile:
-        EXPECT_EQ(testsupport::ReadFile(registryFile()) == huge, true);
-        break;
+    case InItsPlace::ReadError: EXPECT_TRUE(S_ISLNK(st.st_mode)); break;
+    case InItsPlace::HugeFile: EXPECT_EQ(testsupport::ReadFile(registryFile()) == huge, true); break;
     }
     EXPECT_FALSE(std::filesystem::exists(registryFile().string() + ".new"));
 }
@@ -435,7 +423,8 @@ std::string OwnLockName() { return std::string(velko::InstanceLockName) + "-" + 
 // Holds the lock on `file` as another copy would, for the life of the object.
 class OtherCopy {
 public:
-    explicit OtherCopy(const std::filesystem::path& file) : fd_(::open(file.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600))
+    explicit OtherCopy(const std::filesystem::path& file)
+        : fd_(::open(file.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600))
     {
         held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
     }
@@ -464,14 +453,16 @@ TEST(ProgramEntry, AnUnusableRuntimeFolderPutsTheLockInTheTemporaryFolder)
     {
         const OtherCopy first(temp / OwnLockName());
         ASSERT_TRUE(first.held());
-        const ProgramRun second = RunProgramIn(run.path(), {{QStringLiteral("XDG_RUNTIME_DIR"), run.path() / "plain" / "run"},
-                                                            {QStringLiteral("TMPDIR"), temp}});
+        const ProgramRun second =
+            RunProgramIn(run.path(), {{QStringLiteral("XDG_RUNTIME_DIR"), run.path() / "plain" / "run"},
+                                      {QStringLiteral("TMPDIR"), temp}});
         EXPECT_TRUE(second.endedAlone) << "the second copy ran beside the first";
         EXPECT_EQ(second.exitCode, 0);
         EXPECT_FALSE(second.windowUp);
     }
-    const ProgramRun alone = RunProgramIn(run.path(), {{QStringLiteral("XDG_RUNTIME_DIR"), run.path() / "plain" / "run"},
-                                                       {QStringLiteral("TMPDIR"), temp}});
+    const ProgramRun alone =
+        RunProgramIn(run.path(), {{QStringLiteral("XDG_RUNTIME_DIR"), run.path() / "plain" / "run"},
+                                  {QStringLiteral("TMPDIR"), temp}});
     EXPECT_TRUE(alone.windowUp) << alone.errors;
     EXPECT_EQ(alone.errors.find("guard"), std::string::npos) << alone.errors;
 }
@@ -480,11 +471,11 @@ TEST(ProgramEntry, WithNoPlaceForTheLockTheStartGoesOnAndSaysSo)
 {
     testsupport::ScopedWorkDir run;
     testsupport::WriteFile(run.path() / "plain", "");
-    const ProgramRun alone = RunProgramIn(run.path(), {{QStringLiteral("XDG_RUNTIME_DIR"), run.path() / "plain" / "run"},
-                                                       {QStringLiteral("TMPDIR"), run.path() / "plain" / "temp"}});
+    const ProgramRun alone =
+        RunProgramIn(run.path(), {{QStringLiteral("XDG_RUNTIME_DIR"), run.path() / "plain" / "run"},
+                                  {QStringLiteral("TMPDIR"), run.path() / "plain" / "temp"}});
     EXPECT_TRUE(alone.windowUp) << alone.errors;
-    EXPECT_NE(alone.errors.find("starting without the guard against a second copy"), std::string::npos)
-        << alone.errors;
+    EXPECT_NE(alone.errors.find("starting without the guard against a second copy"), std::string::npos) << alone.errors;
     EXPECT_NE(alone.errors.find((run.path() / "plain" / "run" / velko::InstanceLockName).string()), std::string::npos)
         << alone.errors;
 }
@@ -494,8 +485,9 @@ TEST(ProgramEntry, WithNoPlaceForTheLockTheStartGoesOnAndSaysSo)
 // the user chose stays.
 TEST(ProgramEntry, StoredBoundsItCannotUseCostNeitherTheStartNorThePort)
 {
-    for (const char* bounds : {"\"Left\"=dword:-5000\n\"Top\"=dword:50\n\"Height\"=dword:548\n\"Width\"=dword:792\n",
-                               "\"Left\"=dword:100\n\"Top\"=dword:2147483647\n\"Height\"=dword:0\n\"Width\"=dword:792\n"}) {
+    for (const char* bounds :
+         {"\"Left\"=dword:-5000\n\"Top\"=dword:50\n\"Height\"=dword:548\n\"Width\"=dword:792\n",
+          "\"Left\"=dword:100\n\"Top\"=dword:2147483647\n\"Height\"=dword:0\n\"Width\"=dword:792\n"}) {
         SCOPED_TRACE(bounds);
         testsupport::ScopedWorkDir run;
         const std::string mended =
@@ -521,7 +513,7 @@ TEST(ProgramEntry, APipeInPlaceOfTheLockFileNeitherHangsTheStartNorGuardsIt)
         RunProgramIn(run.path(), {{QStringLiteral("XDG_RUNTIME_DIR"), runtime}, {QStringLiteral("TMPDIR"), temp}});
     EXPECT_TRUE(alone.windowUp) << "no window within 20 s: " << alone.errors;
     EXPECT_NE(alone.errors.find("starting without the guard"), std::string::npos) << alone.errors;
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::lstat((runtime / velko::InstanceLockName).c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "left as it is";
 }

@@ -25,12 +25,12 @@ struct PageCase {
 
 void PrintTo(const PageCase& c, std::ostream* os) { *os << c.name; }
 
-const Names GeneralPage{"TxModeFunc", "DutyCycleFunc", "SleepEMSFunc", "LEDGleamFunc", "TxRemoteFunc",
-                        "PassiveEMSFunc", "PassiveTimeFunc", "AutoOffFunc", "RxRemoteFunc",
-                        "ARRelaySelect", "AR_Time",
-                        "R0Func", "R1Func", "R0EMS", "R1EMS", "InchTime", "R0R1RepFunc",
-                        "SwBFunc", "SwB1Func", "SwBEMS", "SwB1EMS", "SwBABFunc",
-                        "SwCFunc", "SwC1Func", "SwCEMS", "SwC1EMS", "SwCABFunc"};
+const Names GeneralPage{"TxModeFunc",     "DutyCycleFunc",   "SleepEMSFunc", "LEDGleamFunc", "TxRemoteFunc",
+                        "PassiveEMSFunc", "PassiveTimeFunc", "AutoOffFunc",  "RxRemoteFunc", "ARRelaySelect",
+                        "AR_Time",        "R0Func",          "R1Func",       "R0EMS",        "R1EMS",
+                        "InchTime",       "R0R1RepFunc",     "SwBFunc",      "SwB1Func",     "SwBEMS",
+                        "SwB1EMS",        "SwBABFunc",       "SwCFunc",      "SwC1Func",     "SwCEMS",
+                        "SwC1EMS",        "SwCABFunc"};
 
 class TabWalk : public FormFixture {
 protected:
@@ -77,7 +77,7 @@ protected:
             else
                 QTest::keyClick(focused, Qt::Key_Tab);
             QWidget* now = QApplication::focusWidget();
-            visited.emplace_back(!now ? "(none)"
+            visited.emplace_back(!now                ? "(none)"
                                  : !now->isVisible() ? "(hidden) " + now->objectName().toStdString()
                                  : !now->isEnabled() ? "(disabled) " + now->objectName().toStdString()
                                                      : now->objectName().toStdString());
@@ -131,23 +131,28 @@ INSTANTIATE_TEST_SUITE_P(
     Pages, TabWalkTest,
     ::testing::Values(
         PageCase{"General", 0, GeneralPage},
-        PageCase{"Joy1X", 1,
+        PageCase{"Joy1X",
+                 1,
                  {"LRRelayCount", "LeftAccTime", "RightAccTime", "LeftInchTime", "RightInchTime", "LR_InterLock",
                   "LRRelayTable"}},
-        PageCase{"Joy1Y", 2,
+        PageCase{"Joy1Y",
+                 2,
                  {"UDRelayCount", "DownAccTime", "UpAccTime", "DownInchTime", "UpInchTime", "UD_InterLock",
                   "UDRelayTable"}},
-        PageCase{"Joy2X", 3,
+        PageCase{"Joy2X",
+                 3,
                  {"EWRelayCount", "EastAccTime", "WestAccTime", "EastInchTime", "WestInchTime", "EW_InterLock",
                   "EWRelayTable"}},
-        PageCase{"Joy2Y", 4,
+        PageCase{"Joy2Y",
+                 4,
                  {"SNRelayCount", "NorthAccTime", "SouthAccTime", "NorthInchTime", "SouthInchTime", "SN_InterLock",
                   "SNRelayTable"}},
-        PageCase{"Customer", 5,
+        PageCase{"Customer",
+                 5,
                  {"ECustomerNo", "ECompanyName", "ECompanyFax", "ECompanyTel", "ECompanyEmail", "MCompanyAdd",
-                  "EContectName", "EContectTel", "EContectMobil", "EContectEmail", "MRemark", "EChanel",
-                  "EFrequency"}},
-        PageCase{"Special", 6,
+                  "EContectName", "EContectTel", "EContectMobil", "EContectEmail", "MRemark", "EChanel", "EFrequency"}},
+        PageCase{"Special",
+                 6,
                  {"LowBattFunc", "LowBattEMSFunc", "EMSCounterFunc", "BattCounterFunc", "DutyTx", "DutyCounter",
                   "VR1YGap", "VR1XGap", "VR2YGap", "VR2XGap", "BattUp", "BattUp1", "BattDown", "BattDown1"}}),
     [](const auto& c) { return std::string(c.param.name); });
@@ -173,9 +178,8 @@ TEST_F(TabWalk, ControlsThatHandlersHideOrDisableArePassedOver)
     ASSERT_FALSE(f.SleepEMSFunc->isEnabled());
     ASSERT_FALSE(f.PassiveEMSFunc->isEnabled());
     Names controls = GeneralPage;
-    std::erase_if(controls, [](const std::string& n) {
-        return n == "AR_Time" || n == "SleepEMSFunc" || n == "PassiveEMSFunc";
-    });
+    std::erase_if(controls,
+                  [](const std::string& n) { return n == "AR_Time" || n == "SleepEMSFunc" || n == "PassiveEMSFunc"; });
     expectRound(f, controls);
 
     // A grid without a count is disabled and passed over too.

@@ -17,7 +17,7 @@ struct ButtonCase {
     const char* name;
     TImageEx* Ui::TMainForm::*button;
     int leave, enter, press;
-    int ProbeForm::*work; // null: release does nothing more
+    int ProbeForm::*work;    // null: release does nothing more
     QMenu* TMainForm::*menu; // null: press opens nothing
 };
 
@@ -133,9 +133,8 @@ TEST_P(PageWalkTest, StepsToTheTablesPage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PageWalkTest,
-                         ::testing::Values(WalkCase{0, 1, 0}, WalkCase{1, 2, 0}, WalkCase{2, 3, 1},
-                                           WalkCase{3, 4, 2}, WalkCase{4, 5, 3}, WalkCase{5, 6, 4},
-                                           WalkCase{6, -1, 5}));
+                         ::testing::Values(WalkCase{0, 1, 0}, WalkCase{1, 2, 0}, WalkCase{2, 3, 1}, WalkCase{3, 4, 2},
+                                           WalkCase{4, 5, 3}, WalkCase{5, 6, 4}, WalkCase{6, -1, 5}));
 
 TEST_F(FormFixture, PageButtonsWalkWhenClicked)
 {
@@ -337,11 +336,10 @@ TEST_P(PressedPictureTest, MenuClosedWithThePointerElsewhereLeavesTheButton)
     button->removeEventFilter(&noLeave);
 }
 
-INSTANTIATE_TEST_SUITE_P(Buttons, PressedPictureTest,
-                         ::testing::Values(PressedCase{"PrintBtn", &Ui::TMainForm::PrintBtn, &TMainForm::PrintMenu, 7,
-                                                       8, 9},
-                                           PressedCase{"AboutBtn", &Ui::TMainForm::AboutBtn, &TMainForm::COMMenu, 16,
-                                                       17, 18}),
-                         [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, PressedPictureTest,
+    ::testing::Values(PressedCase{"PrintBtn", &Ui::TMainForm::PrintBtn, &TMainForm::PrintMenu, 7, 8, 9},
+                      PressedCase{"AboutBtn", &Ui::TMainForm::AboutBtn, &TMainForm::COMMenu, 16, 17, 18}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace

@@ -56,7 +56,8 @@ QString toolkitTexts()
         for (const QAbstractButton* b : buttons ? buttons->buttons() : QList<QAbstractButton*>{})
             texts << b->text();
     });
-    velko::Dialogs().saveFileName({QStringLiteral("t"), QStringLiteral("Q37 (*.Q37)"), QStringLiteral("Q37"), QString()});
+    velko::Dialogs().saveFileName(
+        {QStringLiteral("t"), QStringLiteral("Q37 (*.Q37)"), QStringLiteral("Q37"), QString()});
     return texts.join(QLatin1Char('|'));
 }
 
@@ -89,7 +90,8 @@ TEST_P(ToolkitLocaleTest, BoxesAndDialogsSpeakTheLocalesLanguage)
     env.insert(QStringLiteral("LC_ALL"), QLatin1String(c.locale));
     env.insert(QStringLiteral("VELKO_SHOW_TOOLKIT_TEXTS"), QStringLiteral("1"));
     copy.setProcessEnvironment(env);
-    copy.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=ToolkitLanguage.TextsOfThisStart")});
+    copy.start(QCoreApplication::applicationFilePath(),
+               {QStringLiteral("--gtest_filter=ToolkitLanguage.TextsOfThisStart")});
     ASSERT_TRUE(copy.waitForFinished(60000));
     const QString out = QString::fromUtf8(copy.readAllStandardOutput());
     ASSERT_EQ(copy.exitCode(), 0) << out.toStdString();
@@ -98,13 +100,13 @@ TEST_P(ToolkitLocaleTest, BoxesAndDialogsSpeakTheLocalesLanguage)
     EXPECT_EQ(out.mid(at + 6).section(QLatin1Char('\n'), 0, 0).toStdString(), c.texts);
 }
 
-INSTANTIATE_TEST_SUITE_P(Locales, ToolkitLocaleTest,
-                         ::testing::Values(LocaleCase{"TraditionalChinese", "zh_TW.UTF-8",
-                                                      "確定|是(&Y)|否(&N)|尋找於：|檔名(&N)：|檔案型態：|儲存(&S)|取消"},
-                                           LocaleCase{"German", "de_DE.UTF-8",
-                                                      "OK|&Ja|&Nein|Suchen in:|Datei&name:|Dateien des Typs:|S&peichern|Abbrechen"},
-                                           LocaleCase{"Plain", "C.UTF-8",
-                                                      "OK|&Yes|&No|Look in:|File &name:|Files of type:|&Save|Cancel"}),
-                         [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Locales, ToolkitLocaleTest,
+    ::testing::Values(LocaleCase{"TraditionalChinese", "zh_TW.UTF-8",
+                                 "確定|是(&Y)|否(&N)|尋找於：|檔名(&N)：|檔案型態：|儲存(&S)|取消"},
+                      LocaleCase{"German", "de_DE.UTF-8",
+                                 "OK|&Ja|&Nein|Suchen in:|Datei&name:|Dateien des Typs:|S&peichern|Abbrechen"},
+                      LocaleCase{"Plain", "C.UTF-8", "OK|&Yes|&No|Look in:|File &name:|Files of type:|&Save|Cancel"}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace

@@ -36,7 +36,8 @@ struct PresetCase {
 
 std::string NameOf(const PresetCase& c)
 {
-    return std::string(c.wire == Wire::Pty ? "Pty" : "Line") + (c.kind == Kind::Transmitter ? "Transmitter" : "Receiver");
+    return std::string(c.wire == Wire::Pty ? "Pty" : "Line")
+         + (c.kind == Kind::Transmitter ? "Transmitter" : "Receiver");
 }
 
 void PrintTo(const PresetCase& c, std::ostream* os) { *os << NameOf(c); }
@@ -49,7 +50,7 @@ std::string Differences(const velko::SegmentImage& got, const velko::SegmentImag
         for (int k = 0; k < velko::SegmentBytes; ++k)
             if (got[row][k] != want[row][k])
                 out += std::string(row == velko::SegmentARow ? " A " : " B ") + std::to_string(k) + ": "
-                    + std::to_string(got[row][k]) + " (" + std::to_string(want[row][k]) + ")";
+                     + std::to_string(got[row][k]) + " (" + std::to_string(want[row][k]) + ")";
     return out;
 }
 
