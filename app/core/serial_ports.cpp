@@ -75,23 +75,6 @@ PortFolders MachinePortFolders()
     return {RegistryStore::DefaultFile().parent_path() / "ports", DeviceFolder / "serial" / "by-id", DeviceFolder};
 }
 
-unsigned ComNumber(const std::string& name)
-{
-    if (name.size() < 4 || name.size() > 7)
-        return 0;
-    for (std::size_t i = 0; i < 3; ++i) {
-        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i])
-            return 0;
-    }
-    unsigned n = 0;
-    for (std::size_t i = 3; i < name.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(name[i])))
-            return 0;
-        n = n * 10 + static_cast<unsigned>(name[i] - '0');
-    }
-    return n;
-}
-
 PortMap::PortMap(PortFolders folders) : folders_(std::move(folders)), adapters_(listAdapters(folders_)) {}
 
 std::string PortMap::Device(const std::string& name) const

@@ -2,6 +2,8 @@
 // plugged in now, then the machine's built-in ports.
 #pragma once
 
+#include "com_name.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,9 +21,6 @@ inline std::filesystem::path DeviceFolder = "/dev";
 
 // The ports folder beside the settings store, DeviceFolder/serial/by-id and DeviceFolder.
 PortFolders MachinePortFolders();
-
-// The n of "COMn" (any letter case, n from 1), or 0 when the name is not of that form.
-unsigned ComNumber(const std::string& name);
 
 // The COM numbers as they stand while the adapters seen at construction stay plugged in:
 // COMn is the link links/COMn when there is one (even one that leads nowhere); else the

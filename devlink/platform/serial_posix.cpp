@@ -4,6 +4,8 @@
 #include "host.h"
 #include "line_settings.h"
 
+#include "com_name.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -229,24 +231,6 @@ private:
 PosixSerialProvider posixProvider;
 SerialProvider* current = &posixProvider;
 
-// The n of "COMn", or 0 when the name is not of that form.
-unsigned comNumber(const std::string& name)
-{
-    if (name.size() < 4 || name.size() > 7)
-        return 0;
-    for (std::size_t i = 0; i < 3; ++i) {
-        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i])
-            return 0;
-    }
-    unsigned n = 0;
-    for (std::size_t i = 3; i < name.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(name[i])))
-            return 0;
-        n = n * 10 + static_cast<unsigned>(name[i] - '0');
-    }
-    return n;
-}
-
 } // namespace
 
 void applyLineSettings(termios& tio)
@@ -273,7 +257,7 @@ std::string resolvePortName(const std::string& name)
 {
     if (const char* device = lookupPort(name.c_str()))
         return device;
-    const unsigned n = comNumber(name);
+    const unsigned n = velko::ComNumber(name);
     if (n == 0)
         return name;
     return "/dev/ttyS" + std::to_string(n - 1);
