@@ -59,16 +59,17 @@ bool StoreBatteryPair(std::string_view high, std::string_view low, BatteryPair p
     const auto l = BatteryVoltage(low);
     if (!h || !l)
         return false;
-    const int typed = (pair == BatteryPair::Upper ? BatteryVoltsField[0] : BatteryVoltsField[2]).k;
-    const int words = (pair == BatteryPair::Upper ? UpperBandWords : LowerBandWords).k;
+    const bool upper = pair == BatteryPair::Upper;
+    const ImageByte highVolts = BatteryVoltsField[upper ? 0 : 2];
+    const ImageByte lowVolts = BatteryVoltsField[upper ? 1 : 3];
+    const ImageByte words = upper ? UpperBandWords : LowerBandWords;
     const BatteryWords w = BatteryBandWords(*h, *l);
-    SegmentRow& b = image[SegmentBRow];
-    PutWord(b, words, w.mid);
-    b[typed] = wholeVolts(high);
-    b[typed + 1] = hundredths(high);
-    b[typed + 2] = wholeVolts(low);
-    b[typed + 3] = hundredths(low);
-    PutWord(b, words + 2, w.half);
+    PutWordAt(image, words, w.mid);
+    At(image, highVolts) = wholeVolts(high);
+    At(image, highVolts.next()) = hundredths(high);
+    At(image, lowVolts) = wholeVolts(low);
+    At(image, lowVolts.next()) = hundredths(low);
+    PutWordAt(image, words.next(2), w.half);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "conversion.h"
 #include "fenlo.h"
+#include "settings_map.h"
 
 namespace velko {
 namespace {
@@ -16,8 +17,8 @@ std::uint8_t rotateLeft(std::uint8_t b, int times = 1)
 std::uint8_t checkByte(const SegmentImage& image, int first)
 {
     std::uint8_t sum = 0;
-    for (int k = first; k < 8; k += 2)
-        sum = static_cast<std::uint8_t>(sum + rotateLeft(SegA(image, k)));
+    for (int k = first; k < CheckBytesField.k; k += 2)
+        sum = static_cast<std::uint8_t>(sum + rotateLeft(At(image, InSegA(k))));
     return rotateLeft(sum, sum & 0x0F);
 }
 
@@ -43,33 +44,33 @@ QString ZeroFilled(const QString& positions)
 void FoldIdentification(const IdentificationTexts& texts, SegmentImage& image)
 {
     QString work = texts.idCode.mid(2);
-    for (int k = 2; k <= 7; ++k) {
-        SegA(image, k) = DeHamming(hexByte(work.left(1).trimmed()));
+    for (int i = 0; i < IdCodeBytes; ++i) {
+        At(image, IdCodeField.next(i)) = DeHamming(hexByte(work.left(1).trimmed()));
         work.remove(0, 1);
     }
     work = texts.machineSn.mid(2);
-    for (int k = 96; k <= 98; ++k) {
-        SegB(image, k) = hexByte(work.left(2));
+    for (int i = 0; i < SerialNumberBytes; ++i) {
+        At(image, SerialNumberField.next(i)) = hexByte(work.left(2));
         work.remove(0, 2);
     }
     work = texts.factoryDate.mid(2);
-    for (int k = 100; k <= 102; ++k) {
-        SegB(image, k) = hexByte(work.left(2));
+    for (int i = 0; i < FactoryDateBytes; ++i) {
+        At(image, FactoryDateField.next(i)) = hexByte(work.left(2));
         work.remove(0, 3);
     }
 }
 
 void CalculateCheckBytes(SegmentImage& image)
 {
-    SegA(image, 8) = checkByte(image, 0);
-    SegA(image, 9) = checkByte(image, 1);
+    At(image, CheckBytesField) = checkByte(image, 0);
+    At(image, CheckBytesField.next()) = checkByte(image, 1);
 }
 
 QString IdCodeDigits(const SegmentImage& image)
 {
     QString digits;
-    for (int k = 2; k <= 7; ++k)
-        digits += nibbleDigit(SegA(image, k));
+    for (int i = 0; i < IdCodeBytes; ++i)
+        digits += nibbleDigit(At(image, IdCodeField.next(i)));
     return digits.trimmed();
 }
 
@@ -95,16 +96,16 @@ QString DateDigitsFromRecord(const std::array<std::uint8_t, RecordBytes>& record
 QString SerialDigitsFromImage(const SegmentImage& image)
 {
     QString digits;
-    for (int k = 96; k <= 98; ++k)
-        digits += twoHexDigits(SegB(image, k));
+    for (int i = 0; i < SerialNumberBytes; ++i)
+        digits += twoHexDigits(At(image, SerialNumberField.next(i)));
     return digits.trimmed();
 }
 
 QString DateDigitsFromImage(const SegmentImage& image)
 {
     QString digits;
-    for (int k = 100; k <= 102; ++k)
-        digits += twoHexDigits(SegB(image, k));
+    for (int i = 0; i < FactoryDateBytes; ++i)
+        digits += twoHexDigits(At(image, FactoryDateField.next(i)));
     return digits;
 }
 

@@ -1,8 +1,8 @@
 // The unit's identification fields as texts, and their bytes in the settings image.
 //
-// The ID code is six hexadecimal digits behind the fixed "37", kept in Segment A bytes 2-7
-// as Hamming codewords; the machine serial number six digits behind "37", in Segment B
-// bytes 96-98 two to a byte; the factory date 20YY/MM/DD, in Segment B bytes 100-102.
+// The ID code is six hexadecimal digits behind the fixed "37", kept as Hamming codewords;
+// the machine serial number six digits behind "37", two to a byte; the factory date
+// 20YY/MM/DD, two digits a byte. Their bytes are named in settings_map.h.
 #pragma once
 
 #include "settings_image.h"
@@ -28,7 +28,7 @@ struct IdentificationTexts {
 // pair that is not hexadecimal throws ConversionError; the bytes before it stay written.
 void FoldIdentification(const IdentificationTexts& texts, SegmentImage& image);
 
-// Segment A bytes 8 and 9: the check bytes over bytes 0-7.
+// The two check bytes over Segment A bytes 0-7.
 void CalculateCheckBytes(SegmentImage& image);
 
 // The digits each field takes after a read from the unit (ID code from the image, serial

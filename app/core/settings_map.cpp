@@ -8,17 +8,17 @@ namespace velko {
 
 namespace {
 
-// Segment A byte 18: power-on mode, transmission mode and four two-item lists.
-constexpr ImageBit PowerOnKeyBit{InSegA(18), 0};
-constexpr ImageBit PowerOnOtherBit{InSegA(18), 1};
-constexpr ImageBit TxContinuousBit{InSegA(18), 2};
-constexpr ImageBit TxAlwaysOnBit{InSegA(18), 3};
+// Power-on mode and transmission mode.
+constexpr ImageBit PowerOnKeyBit{PowerFlags, 0};
+constexpr ImageBit PowerOnOtherBit{PowerFlags, 1};
+constexpr ImageBit TxContinuousBit{PowerFlags, 2};
+constexpr ImageBit TxAlwaysOnBit{PowerFlags, 3};
 // Transmission time of a mode, in 100 ms; 40 and 15 for the two power-saving items.
 constexpr ImageByte TxTimeWord = InSegA(28);
 constexpr std::uint16_t PulsedTxTime[2] = {40, 15};
 constexpr std::uint16_t AlwaysOnTxTime = 255;
 
-constexpr BitListField DutyCycleFuncField{{InSegA(19), 4}, 0};
+constexpr BitListField DutyCycleFuncField{{FunctionFlags, 4}, 0};
 
 // LED flashing: on time, then period.
 constexpr ImageByte LEDOnField = InSegA(30);
@@ -31,7 +31,7 @@ constexpr std::array<FlashPair, 9> LEDGleamPairs = {
 
 // Auto-off: the on bit, and the time in ticks in bytes 22-25, high word first, each word
 // low byte first. Item 0 never powers off.
-constexpr ImageBit AutoOffBit{InSegA(19), 3};
+constexpr ImageBit AutoOffBit{FunctionFlags, 3};
 constexpr ImageByte AutoOffHighWord = InSegA(22);
 constexpr ImageByte AutoOffLowWord = InSegA(24);
 constexpr std::array<std::uint32_t, 8> AutoOffTicks = {0, 40000, 80000, 120000, 240000, 480000, 720000, 960000};
@@ -39,7 +39,7 @@ constexpr std::array<std::uint32_t, 8> AutoOffTicks = {0, 40000, 80000, 120000, 
 constexpr ImageByte EMSCounterField = InSegA(21);
 
 // Battery counter: the on bit, and the count word in Segment B bytes 124-127, low byte first.
-constexpr ImageBit BattCounterBit{InSegA(19), 0};
+constexpr ImageBit BattCounterBit{FunctionFlags, 0};
 constexpr ImageByte BattCounterWord = InSegB(124);
 
 // R1's byte: its mode bits 0-4, EMS and the R0/R1 inhibit above them.
@@ -111,7 +111,7 @@ void StoreStartUpKeyBytes(SegmentImage& image)
     At(image, InSegA(14)) = 0;
     At(image, InSegA(15)) = 0;
     At(image, R1Field) = 0;
-    PutBit(image, {InSegA(19), 5}, false);
+    PutBit(image, {FunctionFlags, 5}, false);
 }
 
 // ---- Transmitter and receiver ----

@@ -83,6 +83,26 @@ struct TableListField {
 void StoreItem(SegmentImage& image, const TableListField& field, int item); // other items: nothing
 ItemPick ReadItem(const SegmentImage& image, const TableListField& field);
 
+// ---- Bytes of bits that lists of several pages share (Segment A) ----
+
+// Power-on and transmission modes, what powers the unit off, switch 1's centre.
+inline constexpr ImageByte PowerFlags = InSegA(18);
+// The counters, radio settings and power saving on, switch 2's centre, EMS at low battery.
+inline constexpr ImageByte FunctionFlags = InSegA(19);
+
+// ---- Identification ----
+
+// The ID code's six digits, one Hamming codeword a byte.
+inline constexpr ImageByte IdCodeField = InSegA(2);
+inline constexpr int IdCodeBytes = 6;
+// The check bytes: the first over bytes 0, 2, 4, 6, the second over 1, 3, 5, 7.
+inline constexpr ImageByte CheckBytesField = InSegA(8);
+// Machine serial number and factory date (year, month, day): two digits a byte.
+inline constexpr ImageByte SerialNumberField = InSegB(96);
+inline constexpr int SerialNumberBytes = 3;
+inline constexpr ImageByte FactoryDateField = InSegB(100);
+inline constexpr int FactoryDateBytes = 3;
+
 // ---- The key-enable mask and the key relays (Segment A) ----
 
 // KeyEnableMask: bytes 26 (low) and 27 (high).
@@ -125,27 +145,27 @@ ItemPick TxModeFuncItem(const SegmentImage& image);
 // A non-continuous mode (`txModeItem` 0) takes its time from the power-saving item.
 void StoreDutyCycleFunc(SegmentImage& image, int item, int txModeItem);
 ItemPick DutyCycleFuncItem(const SegmentImage& image);
-inline constexpr BitListField SleepEMSFuncField{{InSegA(18), 6}, 0};
+inline constexpr BitListField SleepEMSFuncField{{PowerFlags, 6}, 0};
 ItemPick SleepEMSFuncItem(const SegmentImage& image);
 void StoreLEDGleamFunc(SegmentImage& image, int item);
 ItemPick LEDGleamFuncItem(const SegmentImage& image);
-inline constexpr BitListField TxRemoteFuncField{{InSegA(19), 2}, 0};
+inline constexpr BitListField TxRemoteFuncField{{FunctionFlags, 2}, 0};
 ItemPick TxRemoteFuncItem(const SegmentImage& image);
 // Here item 1 ("關          機") is the one that sets the bit.
-inline constexpr BitListField PassiveEMSFuncField{{InSegA(18), 4}, 1};
+inline constexpr BitListField PassiveEMSFuncField{{PowerFlags, 4}, 1};
 ItemPick PassiveEMSFuncItem(const SegmentImage& image);
 inline constexpr TableListField PassiveTimeFuncField{InSegA(10), PassiveTimeTable};
 ItemPick PassiveTimeFuncItem(const SegmentImage& image);
 void StoreAutoOffFunc(SegmentImage& image, int item);
 ItemPick AutoOffFuncItem(const SegmentImage& image);
-inline constexpr BitListField RxRemoteFuncField{{InSegA(19), 1}, 0};
+inline constexpr BitListField RxRemoteFuncField{{FunctionFlags, 1}, 0};
 ItemPick RxRemoteFuncItem(const SegmentImage& image);
 
 // ---- Special functions ----
 
-inline constexpr BitListField LowBattFuncField{{InSegA(18), 5}, 1};
+inline constexpr BitListField LowBattFuncField{{PowerFlags, 5}, 1};
 ItemPick LowBattFuncItem(const SegmentImage& image);
-inline constexpr BitListField LowBattEMSFuncField{{InSegA(19), 7}, 0};
+inline constexpr BitListField LowBattEMSFuncField{{FunctionFlags, 7}, 0};
 ItemPick LowBattEMSFuncItem(const SegmentImage& image);
 void StoreEMSCounterFunc(SegmentImage& image, int item);
 ItemPick EMSCounterFuncItem(const SegmentImage& image);
@@ -202,16 +222,18 @@ ItemPick SwBFuncItem(const SegmentImage& image);
 ItemPick SwB1FuncItem(const SegmentImage& image);
 ItemPick SwCFuncItem(const SegmentImage& image);
 ItemPick SwC1FuncItem(const SegmentImage& image);
-inline constexpr BitListField SwBEMSField{{InSegA(121), 1}, 0};
-inline constexpr BitListField SwB1EMSField{{InSegA(121), 2}, 0};
-inline constexpr BitListField SwCEMSField{{InSegA(121), 3}, 0};
-inline constexpr BitListField SwC1EMSField{{InSegA(121), 4}, 0};
+// The switch positions under EMS control: bits 1-4 of one byte.
+inline constexpr ImageByte SwitchEMSFlags = InSegA(121);
+inline constexpr BitListField SwBEMSField{{SwitchEMSFlags, 1}, 0};
+inline constexpr BitListField SwB1EMSField{{SwitchEMSFlags, 2}, 0};
+inline constexpr BitListField SwCEMSField{{SwitchEMSFlags, 3}, 0};
+inline constexpr BitListField SwC1EMSField{{SwitchEMSFlags, 4}, 0};
 ItemPick SwBEMSItem(const SegmentImage& image);
 ItemPick SwB1EMSItem(const SegmentImage& image);
 ItemPick SwCEMSItem(const SegmentImage& image);
 ItemPick SwC1EMSItem(const SegmentImage& image);
-inline constexpr BitListField SwBABFuncField{{InSegA(18), 7}, 0};
-inline constexpr BitListField SwCABFuncField{{InSegA(19), 6}, 0};
+inline constexpr BitListField SwBABFuncField{{PowerFlags, 7}, 0};
+inline constexpr BitListField SwCABFuncField{{FunctionFlags, 6}, 0};
 ItemPick SwBABFuncItem(const SegmentImage& image);
 ItemPick SwCABFuncItem(const SegmentImage& image);
 inline constexpr TableListField InchTimeField{InSegA(11), InchTimeTable};
@@ -241,16 +263,17 @@ ItemPick RelayCountItem(const SegmentImage& image, int group);
 // The key-relay count and the four axis counts, as the image holds them.
 void CopyRelayCounts(SegmentImage& to, const SegmentImage& from);
 
-// Interlocks by AxisGroup: the on bit (Segment B byte 48) and the delay byte.
+// Interlocks by AxisGroup: the group's on bit and its delay byte.
+inline constexpr ImageByte InterLockFlags = InSegB(48);
 struct InterLockPlace {
     ImageBit on;
     ImageByte delay;
 };
 inline constexpr InterLockPlace InterLockField[AxisGroups] = {
-    {{InSegB(48), 1}, InSegB(45)},
-    {{InSegB(48), 0}, InSegB(44)},
-    {{InSegB(48), 2}, InSegB(46)},
-    {{InSegB(48), 3}, InSegB(47)},
+    {{InterLockFlags, 1}, InSegB(45)},
+    {{InterLockFlags, 0}, InSegB(44)},
+    {{InterLockFlags, 2}, InSegB(46)},
+    {{InterLockFlags, 3}, InSegB(47)},
 };
 void StoreInterLock(SegmentImage& image, int group, int item);
 ItemPick InterLockItem(const SegmentImage& image, int group);

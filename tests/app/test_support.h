@@ -9,6 +9,7 @@
 
 #include "mainform.h"
 #include "program_entry.h"
+#include "serial_ports.h"
 #include "settings_image.h"
 
 #include <fenlo.h>
@@ -62,7 +63,8 @@ private:
 
 // The program's process-wide state as a fresh start finds it: no window, no settings loaded,
 // empty images and relay tables, no port, customer or allocation text, the real device-link
-// calls, and the settings store under `configHome`. Every window fixture starts from here.
+// calls and the machine's own device folder, and the settings store under `configHome`.
+// Every window fixture starts from here.
 inline void ResetProgramState(const std::filesystem::path& configHome)
 {
     velko::ClearSettingsState();
@@ -75,6 +77,7 @@ inline void ResetProgramState(const std::filesystem::path& configHome)
     StartupDir[0] = '\0';
     velko::OpenComCall = &::OpenCom;
     velko::ExitComCall = &::ExitCom;
+    velko::DeviceFolder = "/dev";
     setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
 }
 

@@ -55,14 +55,19 @@ TEST_P(HandshakeTest, EntersByThePatternTheUnitAnswers)
     EXPECT_EQ(received(), Frames(c.signals.size() / 7, Sync));
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, HandshakeTest,
-    ::testing::Values(EntryCase{"Pattern1", Entry::Pattern1, true, Pattern1, PatternAndSync + ms(10)},
+    ::testing::Values(EntryCase{.name = "Pattern1", .entry = Entry::Pattern1, .result = true, .signals = Pattern1,
+                                .elapsed = PatternAndSync + ms(10)},
                       // The first pattern gets its full 20 ms wait before the second is tried.
-                      EntryCase{"OnlyPattern2", Entry::Pattern2, true, Pattern1 + Pattern2,
-                                PatternAndSync + ms(20) + PatternAndSync + ms(10)},
-                      EntryCase{"Neither", Entry::Neither, false, Pattern1 + Pattern2, 2 * (PatternAndSync + ms(20))}),
+                      EntryCase{.name = "OnlyPattern2", .entry = Entry::Pattern2, .result = true,
+                                .signals = Pattern1 + Pattern2,
+                                .elapsed = PatternAndSync + ms(20) + PatternAndSync + ms(10)},
+                      EntryCase{.name = "Neither", .entry = Entry::Neither, .result = false,
+                                .signals = Pattern1 + Pattern2, .elapsed = 2 * (PatternAndSync + ms(20))}),
     [](const auto& p) { return std::string(p.param.name); });
+// clang-format on
 
 TEST_F(UnitTest, HandshakeWithoutPortShowsTheBoxAndEveryEntryFails)
 {
@@ -114,17 +119,24 @@ TEST_P(PasswordTest, AcceptedOnlyWhenItIsTheVectorTable)
     }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, PasswordTest,
-    ::testing::Values(PasswordCase{"TransmittersOwn", Preset::Transmitter, false, TxPassword, true, true},
-                      PasswordCase{"ReceiverRefusesTheTransmitters", Preset::Receiver, false, TxPassword, true, false},
-                      PasswordCase{"CallersTable", Preset::ReceiverWithCallersTable, false,
-                                   Bytes(CallersTable.begin(), CallersTable.end()), true, true},
-                      PasswordCase{"BlankOnAnErasedUnit", Preset::Erased, true, {}, true, true},
-                      PasswordCase{"BlankOnATransmitter", Preset::Transmitter, true, {}, true, false},
-                      PasswordCase{"UnansweredConfirmationStillTrue", Preset::Transmitter, false, TxPassword, false,
-                                   true}),
+    ::testing::Values(PasswordCase{.name = "TransmittersOwn", .preset = Preset::Transmitter, .blank = false,
+                                   .given = TxPassword, .confirmAnswered = true, .result = true},
+                      PasswordCase{.name = "ReceiverRefusesTheTransmitters", .preset = Preset::Receiver, .blank = false,
+                                   .given = TxPassword, .confirmAnswered = true, .result = false},
+                      PasswordCase{.name = "CallersTable", .preset = Preset::ReceiverWithCallersTable, .blank = false,
+                                   .given = Bytes(CallersTable.begin(), CallersTable.end()), .confirmAnswered = true,
+                                   .result = true},
+                      PasswordCase{.name = "BlankOnAnErasedUnit", .preset = Preset::Erased, .blank = true, .given = {},
+                                   .confirmAnswered = true, .result = true},
+                      PasswordCase{.name = "BlankOnATransmitter", .preset = Preset::Transmitter, .blank = true,
+                                   .given = {}, .confirmAnswered = true, .result = false},
+                      PasswordCase{.name = "UnansweredConfirmationStillTrue", .preset = Preset::Transmitter,
+                                   .blank = false, .given = TxPassword, .confirmAnswered = false, .result = true}),
     [](const auto& p) { return std::string(p.param.name); });
+// clang-format on
 
 struct VersionCase {
     const char* name;

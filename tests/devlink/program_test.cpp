@@ -90,20 +90,30 @@ TEST_P(LoadProgramTest, ReadsFromTheResetVectorToTheTop)
         ASSERT_EQ(row(program, i), Bytes(138, 0xFF)) << i;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, LoadProgramTest,
     ::testing::Values(
-        LoadCase{"StartFF00", {}, true, 0, 2, 1},
-        LoadCase{"FirstBlockUnansweredGetsNoSecondTry", {onBlock(FaultKind::NoAnswer, 0xFF00)}, false, 1, 0, 0},
-        LoadCase{"LaterBlockUnansweredFiveTimes", {onBlock(FaultKind::NoAnswer, 0xFF80, 5)}, true, 0, 2, 6},
-        LoadCase{"LaterBlockUnansweredSixTimes", {onBlock(FaultKind::NoAnswer, 0xFF80, 6)}, false, 1, 1, 6},
-        LoadCase{"RefusedBlock", {onBlock(FaultKind::Refuse, 0xFF80)}, false, 1, 1, 1},
-        LoadCase{"RefusedPassword", {Fault{FaultKind::Refuse, fr::cmd::Password, std::nullopt}}, false, 1, 0, 0},
+        LoadCase{.name = "StartFF00", .faults = {}, .result = true, .boxes = 0, .done = 2, .readsOfSecondBlock = 1},
+        LoadCase{.name = "FirstBlockUnansweredGetsNoSecondTry", .faults = {onBlock(FaultKind::NoAnswer, 0xFF00)},
+                 .result = false, .boxes = 1, .done = 0, .readsOfSecondBlock = 0},
+        LoadCase{.name = "LaterBlockUnansweredFiveTimes", .faults = {onBlock(FaultKind::NoAnswer, 0xFF80, 5)},
+                 .result = true, .boxes = 0, .done = 2, .readsOfSecondBlock = 6},
+        LoadCase{.name = "LaterBlockUnansweredSixTimes", .faults = {onBlock(FaultKind::NoAnswer, 0xFF80, 6)},
+                 .result = false, .boxes = 1, .done = 1, .readsOfSecondBlock = 6},
+        LoadCase{.name = "RefusedBlock", .faults = {onBlock(FaultKind::Refuse, 0xFF80)}, .result = false, .boxes = 1,
+                 .done = 1, .readsOfSecondBlock = 1},
+        LoadCase{.name = "RefusedPassword", .faults = {Fault{FaultKind::Refuse, fr::cmd::Password, std::nullopt}},
+                 .result = false, .boxes = 1, .done = 0, .readsOfSecondBlock = 0},
         // A reply cut short or garbled is never stored; it counts as no answer.
-        LoadCase{"CutShortReplyTriedAgain", {onBlock(FaultKind::CutShort, 0xFF80, 1, 100)}, true, 0, 2, 2},
-        LoadCase{"WrongCheckBytesTriedAgain", {onBlock(FaultKind::WrongCheckBytes, 0xFF80)}, true, 0, 2, 2},
-        LoadCase{"CutShortFirstBlockFails", {onBlock(FaultKind::CutShort, 0xFF00, 1, 100)}, false, 1, 0, 0}),
+        LoadCase{.name = "CutShortReplyTriedAgain", .faults = {onBlock(FaultKind::CutShort, 0xFF80, 1, 100)},
+                 .result = true, .boxes = 0, .done = 2, .readsOfSecondBlock = 2},
+        LoadCase{.name = "WrongCheckBytesTriedAgain", .faults = {onBlock(FaultKind::WrongCheckBytes, 0xFF80)},
+                 .result = true, .boxes = 0, .done = 2, .readsOfSecondBlock = 2},
+        LoadCase{.name = "CutShortFirstBlockFails", .faults = {onBlock(FaultKind::CutShort, 0xFF00, 1, 100)},
+                 .result = false, .boxes = 1, .done = 0, .readsOfSecondBlock = 0}),
     [](const auto& p) { return std::string(p.param.name); });
+// clang-format on
 
 TEST_F(UnitTest, LoadProgramWithoutEntryFailsWithoutABox)
 {

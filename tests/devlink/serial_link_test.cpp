@@ -134,34 +134,26 @@ TEST_P(WaitRxTest, TakesWhatTheLineGives)
     EXPECT_EQ(world.line.hostQueued(), 0u);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, WaitRxTest,
     ::testing::Values(
-        WaitCase{"Acknowledge", [](ScriptedUnit& u) { u.answer({0x90}); }, 20, 1, true, 10, {0x90}},
-        WaitCase{"Silence", [](ScriptedUnit& u) { u.silence(); }, 20, 1, true, 20, {}},
-        WaitCase{"TwoBytesForOneRunToTheTimeout",
-                 [](ScriptedUnit& u) {
-                     u.answer({0x90, 0xA0});
-                 },
-                 20,
-                 1,
-                 true,
-                 20,
-                 {0x90, 0xA0}},
-        WaitCase{"ShortReplyTakenAtTheTimeout",
-                 [](ScriptedUnit& u) {
-                     u.answer({0x80, 1, 2});
-                 },
-                 50,
-                 134,
-                 true,
-                 50,
-                 {0x80, 1, 2}},
-        WaitCase{"ExactlyTheBufferAtTheTimeout", [](ScriptedUnit& u) { u.flood(256); }, 400, 1, true, 400,
-                 Bytes(256, 0x55)},
-        WaitCase{"FloodIsDiscarded", [](ScriptedUnit& u) { u.flood(300); }, 400, 1, false, 400, {}},
-        WaitCase{"FloodAskedForInFullStillDiscarded", [](ScriptedUnit& u) { u.flood(300); }, 400, 300, false, 400, {}}),
+        WaitCase{.name = "Acknowledge", .script = [](ScriptedUnit& u) { u.answer({0x90}); }, .timeout = 20, .count = 1,
+                 .result = true, .elapsedMs = 10, .taken = {0x90}},
+        WaitCase{.name = "Silence", .script = [](ScriptedUnit& u) { u.silence(); }, .timeout = 20, .count = 1,
+                 .result = true, .elapsedMs = 20, .taken = {}},
+        WaitCase{.name = "TwoBytesForOneRunToTheTimeout", .script = [](ScriptedUnit& u) { u.answer({0x90, 0xA0}); },
+                 .timeout = 20, .count = 1, .result = true, .elapsedMs = 20, .taken = {0x90, 0xA0}},
+        WaitCase{.name = "ShortReplyTakenAtTheTimeout", .script = [](ScriptedUnit& u) { u.answer({0x80, 1, 2}); },
+                 .timeout = 50, .count = 134, .result = true, .elapsedMs = 50, .taken = {0x80, 1, 2}},
+        WaitCase{.name = "ExactlyTheBufferAtTheTimeout", .script = [](ScriptedUnit& u) { u.flood(256); },
+                 .timeout = 400, .count = 1, .result = true, .elapsedMs = 400, .taken = Bytes(256, 0x55)},
+        WaitCase{.name = "FloodIsDiscarded", .script = [](ScriptedUnit& u) { u.flood(300); }, .timeout = 400,
+                 .count = 1, .result = false, .elapsedMs = 400, .taken = {}},
+        WaitCase{.name = "FloodAskedForInFullStillDiscarded", .script = [](ScriptedUnit& u) { u.flood(300); },
+                 .timeout = 400, .count = 300, .result = false, .elapsedMs = 400, .taken = {}}),
     [](const auto& p) { return std::string(p.param.name); });
+// clang-format on
 
 TEST_F(LinkTest, WaitRxWithAFailingStatusQueryTakesNothing)
 {

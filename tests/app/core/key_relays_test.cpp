@@ -60,28 +60,35 @@ TEST_P(KeyRelayNumberingTest, NumbersWordsCountAndWidth)
 const Keyed R0{"R0", 104}, R1{"R1", 116}, Sw1A{"SW 1A", 94}, Sw1B{"SW 1B", 96}, Sw2A{"SW 2A", 98}, Sw2B{"SW 2B", 100},
     AR{"AR", 122}, NoKey{"", -1};
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Keys, KeyRelayNumberingTest,
     ::testing::Values(
         // R0 normal, R1 latching, both switches in full use, the action relay: all seven.
-        NumberingCase{"SevenRelays", 0xF781, 0x61, {R0, R1, Sw1A, Sw1B, Sw2A, Sw2B, AR}, 336},
-        NumberingCase{"R0InchingTakesNone", 0xF781, 0xC0, {R1, Sw1A, Sw1B, Sw2A, Sw2B, AR}, 294},
-        NumberingCase{"OnlyR0", 0x7000, 0x21, {R0}, 84}, NumberingCase{"NothingInUse", 0x6000, 0x00, {}, 42},
-        NumberingCase{"ZeroMask", 0x0000, 0x00, {}, 42}, NumberingCase{"R0InchingAlone", 0x7000, 0x80, {}, 42},
+        NumberingCase{.name = "SevenRelays", .mask = 0xF781, .r0Byte = 0x61,
+                      .relays = {R0, R1, Sw1A, Sw1B, Sw2A, Sw2B, AR}, .width = 336},
+        NumberingCase{.name = "R0InchingTakesNone", .mask = 0xF781, .r0Byte = 0xC0,
+                      .relays = {R1, Sw1A, Sw1B, Sw2A, Sw2B, AR}, .width = 294},
+        NumberingCase{.name = "OnlyR0", .mask = 0x7000, .r0Byte = 0x21, .relays = {R0}, .width = 84},
+        NumberingCase{.name = "NothingInUse", .mask = 0x6000, .r0Byte = 0x00, .relays = {}, .width = 42},
+        NumberingCase{.name = "ZeroMask", .mask = 0x0000, .r0Byte = 0x00, .relays = {}, .width = 42},
+        NumberingCase{.name = "R0InchingAlone", .mask = 0x7000, .r0Byte = 0x80, .relays = {}, .width = 42},
         // 0x90 is no R0 item: R0 is not inching and keeps its relay.
-        NumberingCase{"R0ByteWithoutItem", 0x1000, 0x90, {R0}, 84},
-        NumberingCase{"InchingBitWithBit4", 0x1000, 0xB0, {R0}, 84},
-        NumberingCase{"ActionRelayStaysLast", 0x9001, 0x44, {R0, R1, AR}, 168},
-        NumberingCase{"SwitchBPositionsOnly", 0x0500, 0x00, {Sw1B, Sw2B}, 126},
+        NumberingCase{.name = "R0ByteWithoutItem", .mask = 0x1000, .r0Byte = 0x90, .relays = {R0}, .width = 84},
+        NumberingCase{.name = "InchingBitWithBit4", .mask = 0x1000, .r0Byte = 0xB0, .relays = {R0}, .width = 84},
+        NumberingCase{.name = "ActionRelayStaysLast", .mask = 0x9001, .r0Byte = 0x44, .relays = {R0, R1, AR},
+                      .width = 168},
+        NumberingCase{.name = "SwitchBPositionsOnly", .mask = 0x0500, .r0Byte = 0x00, .relays = {Sw1B, Sw2B},
+                      .width = 126},
         // Bits 1-6 of a loaded image take numbers but name no key; 11, 13, 14 never count.
-        NumberingCase{"BitsOneToSix", 0x107F, 0x01, {R0, R1, NoKey, NoKey, NoKey, NoKey, NoKey, NoKey}, 378},
-        NumberingCase{"BitsThatNeverCount", 0x6800, 0x00, {}, 42},
-        NumberingCase{"EveryBit",
-                      0xFFFF,
-                      0x01,
-                      {R0, R1, NoKey, NoKey, NoKey, NoKey, NoKey, NoKey, Sw1A, Sw1B, Sw2A, Sw2B, AR},
-                      588}),
+        NumberingCase{.name = "BitsOneToSix", .mask = 0x107F, .r0Byte = 0x01,
+                      .relays = {R0, R1, NoKey, NoKey, NoKey, NoKey, NoKey, NoKey}, .width = 378},
+        NumberingCase{.name = "BitsThatNeverCount", .mask = 0x6800, .r0Byte = 0x00, .relays = {}, .width = 42},
+        NumberingCase{.name = "EveryBit", .mask = 0xFFFF, .r0Byte = 0x01,
+                      .relays = {R0, R1, NoKey, NoKey, NoKey, NoKey, NoKey, NoKey, Sw1A, Sw1B, Sw2A, Sw2B, AR},
+                      .width = 588}),
     [](const auto& p) { return std::string(p.param.name); });
+// clang-format on
 
 TEST(KeyRelays, WordsOfThirteenRelaysStayOneHot)
 {

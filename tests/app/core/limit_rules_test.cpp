@@ -101,33 +101,55 @@ TEST_P(DutyRuleTest, GivesTheVerdictOfItsKey)
 constexpr char16_t Enter = u'\r';
 constexpr char16_t Back = u'\b';
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Keys, DutyRuleTest,
                          ::testing::Values(
                              // digits pass and change nothing
-                             DutyCase{u'0', u"", false, nullptr, false, EditColour::Keep, -1},
-                             DutyCase{u'9', u"12", false, nullptr, false, EditColour::Keep, -1},
+                             DutyCase{.key = u'0', .text = u"", .drop = false, .message = nullptr, .clear = false,
+                                      .colour = EditColour::Keep, .value = -1},
+                             DutyCase{.key = u'9', .text = u"12", .drop = false, .message = nullptr, .clear = false,
+                                      .colour = EditColour::Keep, .value = -1},
                              // anything else is dropped, told, emptied and reset
-                             DutyCase{u'a', u"12", true, u"請輸入0~9", true, EditColour::Window, -1},
-                             DutyCase{u' ', u"12", true, u"請輸入0~9", true, EditColour::Window, -1},
-                             DutyCase{u'.', u"", true, u"請輸入0~9", true, EditColour::Window, -1},
-                             DutyCase{u'\x1b', u"1", true, u"請輸入0~9", true, EditColour::Window, -1},
-                             DutyCase{u'\n', u"1", true, u"請輸入0~9", true, EditColour::Window, -1},
-                             DutyCase{u'中', u"1", true, u"請輸入0~9", true, EditColour::Window, -1},
-                             DutyCase{u'２', u"1", true, u"請輸入0~9", true, EditColour::Window, -1},
+                             DutyCase{.key = u'a', .text = u"12", .drop = true, .message = u"請輸入0~9", .clear = true,
+                                      .colour = EditColour::Window, .value = -1},
+                             DutyCase{.key = u' ', .text = u"12", .drop = true, .message = u"請輸入0~9", .clear = true,
+                                      .colour = EditColour::Window, .value = -1},
+                             DutyCase{.key = u'.', .text = u"", .drop = true, .message = u"請輸入0~9", .clear = true,
+                                      .colour = EditColour::Window, .value = -1},
+                             DutyCase{.key = u'\x1b', .text = u"1", .drop = true, .message = u"請輸入0~9", .clear = true,
+                                      .colour = EditColour::Window, .value = -1},
+                             DutyCase{.key = u'\n', .text = u"1", .drop = true, .message = u"請輸入0~9", .clear = true,
+                                      .colour = EditColour::Window, .value = -1},
+                             DutyCase{.key = u'中', .text = u"1", .drop = true, .message = u"請輸入0~9", .clear = true,
+                                      .colour = EditColour::Window, .value = -1},
+                             DutyCase{.key = u'２', .text = u"1", .drop = true, .message = u"請輸入0~9", .clear = true,
+                                      .colour = EditColour::Window, .value = -1},
                              // Backspace erases the whole entry, keeps the byte, goes on
-                             DutyCase{Back, u"123", false, nullptr, true, EditColour::Window, -1},
+                             DutyCase{.key = Back, .text = u"123", .drop = false, .message = nullptr, .clear = true,
+                                      .colour = EditColour::Window, .value = -1},
                              // Enter
-                             DutyCase{Enter, u"", true, u"請輸入0~255", true, EditColour::Keep, -1},
-                             DutyCase{Enter, u"012", false, nullptr, false, EditColour::Taken, 12},
-                             DutyCase{Enter, u"0", false, nullptr, false, EditColour::Taken, 0},
-                             DutyCase{Enter, u"255", false, nullptr, false, EditColour::Taken, 255},
-                             DutyCase{Enter, u" 7 ", false, nullptr, false, EditColour::Taken, 7},
+                             DutyCase{.key = Enter, .text = u"", .drop = true, .message = u"請輸入0~255", .clear = true,
+                                      .colour = EditColour::Keep, .value = -1},
+                             DutyCase{.key = Enter, .text = u"012", .drop = false, .message = nullptr, .clear = false,
+                                      .colour = EditColour::Taken, .value = 12},
+                             DutyCase{.key = Enter, .text = u"0", .drop = false, .message = nullptr, .clear = false,
+                                      .colour = EditColour::Taken, .value = 0},
+                             DutyCase{.key = Enter, .text = u"255", .drop = false, .message = nullptr, .clear = false,
+                                      .colour = EditColour::Taken, .value = 255},
+                             DutyCase{.key = Enter, .text = u" 7 ", .drop = false, .message = nullptr, .clear = false,
+                                      .colour = EditColour::Taken, .value = 7},
                              // above 255 (or pasted below 0): refused like an empty entry, the byte kept
-                             DutyCase{Enter, u"256", true, u"請輸入0~255", true, EditColour::Keep, -1},
-                             DutyCase{Enter, u"300", true, u"請輸入0~255", true, EditColour::Keep, -1},
-                             DutyCase{Enter, u"0004000", true, u"請輸入0~255", true, EditColour::Keep, -1},
-                             DutyCase{Enter, u"99999999999999999999", true, u"請輸入0~255", true, EditColour::Keep, -1},
-                             DutyCase{Enter, u"-5", true, u"請輸入0~255", true, EditColour::Keep, -1}));
+                             DutyCase{.key = Enter, .text = u"256", .drop = true, .message = u"請輸入0~255", .clear = true,
+                                      .colour = EditColour::Keep, .value = -1},
+                             DutyCase{.key = Enter, .text = u"300", .drop = true, .message = u"請輸入0~255", .clear = true,
+                                      .colour = EditColour::Keep, .value = -1},
+                             DutyCase{.key = Enter, .text = u"0004000", .drop = true, .message = u"請輸入0~255",
+                                      .clear = true, .colour = EditColour::Keep, .value = -1},
+                             DutyCase{.key = Enter, .text = u"99999999999999999999", .drop = true,
+                                      .message = u"請輸入0~255", .clear = true, .colour = EditColour::Keep, .value = -1},
+                             DutyCase{.key = Enter, .text = u"-5", .drop = true, .message = u"請輸入0~255", .clear = true,
+                                      .colour = EditColour::Keep, .value = -1}));
+// clang-format on
 
 TEST(DutyRule, EnterOnPastedTextThatIsNoNumberIsAConversionError)
 {

@@ -52,11 +52,17 @@ TEST_P(SnapshotSizeTest, OuterSizeLessSixtyRowsButNeverShortOfThePages)
     EXPECT_EQ(size.height, c.height);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Frames, SnapshotSizeTest,
-                         ::testing::Values(SnapshotCase{"DialogFrame", 800, 582, 513, 800, 522},
-                                           SnapshotCase{"TallFrame", 792, 600, 513, 792, 540},
+                         ::testing::Values(SnapshotCase{.name = "DialogFrame", .outerWidth = 800, .outerHeight = 582,
+                                                        .pagesBottom = 513, .width = 800, .height = 522},
+                                           SnapshotCase{.name = "TallFrame", .outerWidth = 792, .outerHeight = 600,
+                                                        .pagesBottom = 513, .width = 792, .height = 540},
                                            // no frame at all: 488 rows would cut the foot of every page
-                                           SnapshotCase{"NoFrame", 792, 548, 513, 792, 513},
-                                           SnapshotCase{"Tiny", 40, 50, 0, 40, 0}));
+                                           SnapshotCase{.name = "NoFrame", .outerWidth = 792, .outerHeight = 548,
+                                                        .pagesBottom = 513, .width = 792, .height = 513},
+                                           SnapshotCase{.name = "Tiny", .outerWidth = 40, .outerHeight = 50,
+                                                        .pagesBottom = 0, .width = 40, .height = 0}));
+// clang-format on
 
 } // namespace

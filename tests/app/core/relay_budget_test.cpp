@@ -51,19 +51,29 @@ TEST_P(RelayBudgetTest, LowersSnThenEwThenUdThenLr)
     EXPECT_EQ(velko::AxisToLower(c.keys, after), -1);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cases, RelayBudgetTest,
     ::testing::Values(
-        BudgetCase{"ExactlyFortyIsLeftAlone", 0, counts(10, 10, 10, 10), counts(10, 10, 10, 10), 0, 0},
-        BudgetCase{"UnderBudget", 3, counts(2, 0, 1, 2), counts(2, 0, 1, 2), 0, 32},
-        BudgetCase{"SeventyOneEndsWithSnZeroEwOne", 7, counts(16, 16, 16, 16), counts(16, 16, 1, 0), 31, 0},
-        BudgetCase{"RaisingLrLowersSnNotLr", 0, counts(12, 10, 10, 10), counts(12, 10, 10, 8), 2, 0},
-        BudgetCase{"UdBeforeLr", 10, counts(16, 16, 0, 0), counts(16, 14, 0, 0), 2, 0},
-        BudgetCase{"LrLastOfAll", 30, counts(16, 2, 0, 0), counts(10, 0, 0, 0), 8, 0},
+        BudgetCase{.name = "ExactlyFortyIsLeftAlone", .keys = 0, .before = counts(10, 10, 10, 10),
+                   .after = counts(10, 10, 10, 10), .steps = 0, .free = 0},
+        BudgetCase{.name = "UnderBudget", .keys = 3, .before = counts(2, 0, 1, 2), .after = counts(2, 0, 1, 2),
+                   .steps = 0, .free = 32},
+        BudgetCase{.name = "SeventyOneEndsWithSnZeroEwOne", .keys = 7, .before = counts(16, 16, 16, 16),
+                   .after = counts(16, 16, 1, 0), .steps = 31, .free = 0},
+        BudgetCase{.name = "RaisingLrLowersSnNotLr", .keys = 0, .before = counts(12, 10, 10, 10),
+                   .after = counts(12, 10, 10, 8), .steps = 2, .free = 0},
+        BudgetCase{.name = "UdBeforeLr", .keys = 10, .before = counts(16, 16, 0, 0), .after = counts(16, 14, 0, 0),
+                   .steps = 2, .free = 0},
+        BudgetCase{.name = "LrLastOfAll", .keys = 30, .before = counts(16, 2, 0, 0), .after = counts(10, 0, 0, 0),
+                   .steps = 8, .free = 0},
         // A loaded image: the key relays alone over the budget, the axes beyond the lists.
-        BudgetCase{"KeysOverBudgetStopsAtZero", 50, counts(200, 200, 200, 200), counts(0, 0, 0, 0), 800, -10},
-        BudgetCase{"NegativeCountsTakeNone", 0, counts(-1, -1, 16, 16), counts(-1, -1, 16, 16), 0, 8}),
+        BudgetCase{.name = "KeysOverBudgetStopsAtZero", .keys = 50, .before = counts(200, 200, 200, 200),
+                   .after = counts(0, 0, 0, 0), .steps = 800, .free = -10},
+        BudgetCase{.name = "NegativeCountsTakeNone", .keys = 0, .before = counts(-1, -1, 16, 16),
+                   .after = counts(-1, -1, 16, 16), .steps = 0, .free = 8}),
     [](const auto& c) { return std::string(c.param.name); });
+// clang-format on
 
 TEST(RelayBudgetTest, EachStepIsOneRelayOfTheFirstAxisLeftInOrder)
 {

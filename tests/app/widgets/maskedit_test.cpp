@@ -53,16 +53,24 @@ TEST_P(MaskFit, SpreadsThePlainTextOverTheTypedPositions)
     EXPECT_EQ(edit.displayText(), c.shown);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, MaskFit,
-                         ::testing::Values(FitCase{"EmptyId", IdMask, "", "37      ", "37______"},
-                                           FitCase{"HexDigitsUpperCase", IdMask, "abcdef", "37ABCDEF", "37ABCDEF"},
-                                           FitCase{"ShortIdLeftAligned", IdMask, "123", "37123   ", "37123___"},
-                                           FitCase{"LongIdKeepsSix", IdMask, "EE12345", "37EE1234", "37EE1234"},
-                                           FitCase{"EmptyDate", DateMask, "", "20  /  /  ", "20__/__/__"},
-                                           FitCase{"Date", DateMask, "050812", "2005/08/12", "2005/08/12"},
-                                           FitCase{"NoFixedInText", QStringLiteral("\\3\\7999;0;*"), "12", "12 ",
-                                                   "3712*"}),
+                         ::testing::Values(FitCase{.name = "EmptyId", .mask = IdMask, .plain = "", .text = "37      ",
+                                                   .shown = "37______"},
+                                           FitCase{.name = "HexDigitsUpperCase", .mask = IdMask, .plain = "abcdef",
+                                                   .text = "37ABCDEF", .shown = "37ABCDEF"},
+                                           FitCase{.name = "ShortIdLeftAligned", .mask = IdMask, .plain = "123",
+                                                   .text = "37123   ", .shown = "37123___"},
+                                           FitCase{.name = "LongIdKeepsSix", .mask = IdMask, .plain = "EE12345",
+                                                   .text = "37EE1234", .shown = "37EE1234"},
+                                           FitCase{.name = "EmptyDate", .mask = DateMask, .plain = "",
+                                                   .text = "20  /  /  ", .shown = "20__/__/__"},
+                                           FitCase{.name = "Date", .mask = DateMask, .plain = "050812",
+                                                   .text = "2005/08/12", .shown = "2005/08/12"},
+                                           FitCase{.name = "NoFixedInText", .mask = QStringLiteral("\\3\\7999;0;*"),
+                                                   .plain = "12", .text = "12 ", .shown = "3712*"}),
                          [](const auto& p) { return std::string(p.param.name); });
+// clang-format on
 
 TEST_F(MaskEditTest, RemovingTheMaskKeepsTypedPositionsAndDropsUnfilledAtTheEnd)
 {
@@ -228,15 +236,24 @@ TEST_P(ContextMenuTest, EveryEntryWorksThroughTheMask)
         EXPECT_FALSE(offered.contains(QLatin1String(absent))) << absent << " is offered but cannot work";
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Entries, ContextMenuTest,
-    ::testing::Values(MenuCase{"PasteDigits", "Paste", "37      ", 2, 0, "65a4", "37654   ", "65a4"},
-                      MenuCase{"PasteACopiedCode", "Paste", "37      ", 2, 0, "37654321", "37654321", "37654321"},
-                      MenuCase{"PasteOverTheSelection", "Paste", "37123456", 4, 2, "99", "37129956", "99"},
-                      MenuCase{"Cut", "Cut", "37123456", 3, 3, "", "371   56", "234"},
-                      MenuCase{"Copy", "Copy", "37123456", 0, 8, "", "37123456", "37123456"},
-                      MenuCase{"Delete", "Delete", "37123456", 2, 6, "x", "37      ", "x"}),
+    ::testing::Values(MenuCase{.name = "PasteDigits", .entry = "Paste", .before = "37      ", .selectFrom = 2,
+                               .selectLength = 0, .clipboard = "65a4", .after = "37654   ", .clipboardAfter = "65a4"},
+                      MenuCase{.name = "PasteACopiedCode", .entry = "Paste", .before = "37      ", .selectFrom = 2,
+                               .selectLength = 0, .clipboard = "37654321", .after = "37654321",
+                               .clipboardAfter = "37654321"},
+                      MenuCase{.name = "PasteOverTheSelection", .entry = "Paste", .before = "37123456", .selectFrom = 4,
+                               .selectLength = 2, .clipboard = "99", .after = "37129956", .clipboardAfter = "99"},
+                      MenuCase{.name = "Cut", .entry = "Cut", .before = "37123456", .selectFrom = 3, .selectLength = 3,
+                               .clipboard = "", .after = "371   56", .clipboardAfter = "234"},
+                      MenuCase{.name = "Copy", .entry = "Copy", .before = "37123456", .selectFrom = 0,
+                               .selectLength = 8, .clipboard = "", .after = "37123456", .clipboardAfter = "37123456"},
+                      MenuCase{.name = "Delete", .entry = "Delete", .before = "37123456", .selectFrom = 2,
+                               .selectLength = 6, .clipboard = "x", .after = "37      ", .clipboardAfter = "x"}),
     [](const auto& p) { return std::string(p.param.name); });
+// clang-format on
 
 TEST_F(MaskEditorTest, SelectAllFromTheMenuThenTypingStartsAfresh)
 {

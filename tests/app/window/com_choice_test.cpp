@@ -173,22 +173,22 @@ TEST_P(ComChoiceTest, PickFromTheMenu)
         EXPECT_FALSE(TxFenlo(reinterpret_cast<const unsigned char*>("\x80"), 1)) << "a port is still held";
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Ports, ComChoiceTest,
     ::testing::Values(
-        ComCase{"AnotherPortThatOpens", 3, true, false, 3, "COM3", {"exit", "open COM3"}, {}, 3},
-        ComCase{"TwoDigitPort", 10, true, false, 10, "COM10", {"exit", "open COM10"}, {}, 10},
-        ComCase{"PortInUseIsClosedAndReopened", 1, true, false, 1, "COM1", {"exit", "open COM1"}, {}, 1},
-        ComCase{"MissingPortFallsBack", 4, false, false, 1, "COM1", {"exit", "open COM4", "open COM1"}, {4}, 1},
-        ComCase{"MissingPortAndThePreviousGone",
-                4,
-                false,
-                true,
-                1,
-                "COM1",
-                {"exit", "open COM4", "open COM1"},
-                {4, 1},
-                0}));
+        ComCase{.name = "AnotherPortThatOpens", .pick = 3, .pickOpens = true, .previousVanishes = false, .checked = 3,
+                .inUse = "COM3", .calls = {"exit", "open COM3"}, .failed = {}, .listening = 3},
+        ComCase{.name = "TwoDigitPort", .pick = 10, .pickOpens = true, .previousVanishes = false, .checked = 10,
+                .inUse = "COM10", .calls = {"exit", "open COM10"}, .failed = {}, .listening = 10},
+        ComCase{.name = "PortInUseIsClosedAndReopened", .pick = 1, .pickOpens = true, .previousVanishes = false,
+                .checked = 1, .inUse = "COM1", .calls = {"exit", "open COM1"}, .failed = {}, .listening = 1},
+        ComCase{.name = "MissingPortFallsBack", .pick = 4, .pickOpens = false, .previousVanishes = false, .checked = 1,
+                .inUse = "COM1", .calls = {"exit", "open COM4", "open COM1"}, .failed = {4}, .listening = 1},
+        ComCase{.name = "MissingPortAndThePreviousGone", .pick = 4, .pickOpens = false, .previousVanishes = true,
+                .checked = 1, .inUse = "COM1", .calls = {"exit", "open COM4", "open COM1"}, .failed = {4, 1},
+                .listening = 0}));
+// clang-format on
 
 TEST_F(ComChoiceFixture, KeyboardPickThroughTheRealMenus)
 {

@@ -81,17 +81,26 @@ TEST_P(GridClickTest, ClickTogglesOneBitAndTheSecondClickRestoresBothSegments)
     EXPECT_EQ(grid->currentColumn(), currentColumn);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Cells, GridClickTest,
     ::testing::Values(
-        ClickCase{"UdColumn1Row8", UDGrid, 1, 8, true, 58, 7}, ClickCase{"UdColumn1Row9", UDGrid, 1, 9, false, 10, 0},
-        ClickCase{"UdCentreRow1", UDGrid, 6, 1, true, 64, 0}, ClickCase{"UdCentreRow16", UDGrid, 6, 16, false, 16, 7},
-        ClickCase{"UdLastColumn", UDGrid, 11, 5, true, 52, 4}, ClickCase{"LrCentreRow8", LRGrid, 6, 8, true, 53, 7},
-        ClickCase{"LrCentreRow9", LRGrid, 6, 9, false, 5, 0}, ClickCase{"LrLastColumn", LRGrid, 11, 16, false, 21, 7},
-        ClickCase{"EwFirstColumn", EWGrid, 1, 2, true, 74, 1}, ClickCase{"EwLastColumn", EWGrid, 11, 3, true, 80, 2},
-        ClickCase{"SnFirstColumn", SNGrid, 1, 1, true, 91, 0}, ClickCase{"SnCentre", SNGrid, 6, 10, false, 38, 1},
-        ClickCase{"SnLastColumn", SNGrid, 11, 12, false, 37, 3}),
+        ClickCase{.name = "UdColumn1Row8", .axis = UDGrid, .column = 1, .row = 8, .segA = true, .byte = 58, .bit = 7},
+        ClickCase{.name = "UdColumn1Row9", .axis = UDGrid, .column = 1, .row = 9, .segA = false, .byte = 10, .bit = 0},
+        ClickCase{.name = "UdCentreRow1", .axis = UDGrid, .column = 6, .row = 1, .segA = true, .byte = 64, .bit = 0},
+        ClickCase{.name = "UdCentreRow16", .axis = UDGrid, .column = 6, .row = 16, .segA = false, .byte = 16, .bit = 7},
+        ClickCase{.name = "UdLastColumn", .axis = UDGrid, .column = 11, .row = 5, .segA = true, .byte = 52, .bit = 4},
+        ClickCase{.name = "LrCentreRow8", .axis = LRGrid, .column = 6, .row = 8, .segA = true, .byte = 53, .bit = 7},
+        ClickCase{.name = "LrCentreRow9", .axis = LRGrid, .column = 6, .row = 9, .segA = false, .byte = 5, .bit = 0},
+        ClickCase{.name = "LrLastColumn", .axis = LRGrid, .column = 11, .row = 16, .segA = false, .byte = 21, .bit = 7},
+        ClickCase{.name = "EwFirstColumn", .axis = EWGrid, .column = 1, .row = 2, .segA = true, .byte = 74, .bit = 1},
+        ClickCase{.name = "EwLastColumn", .axis = EWGrid, .column = 11, .row = 3, .segA = true, .byte = 80, .bit = 2},
+        ClickCase{.name = "SnFirstColumn", .axis = SNGrid, .column = 1, .row = 1, .segA = true, .byte = 91, .bit = 0},
+        ClickCase{.name = "SnCentre", .axis = SNGrid, .column = 6, .row = 10, .segA = false, .byte = 38, .bit = 1},
+        ClickCase{.name = "SnLastColumn", .axis = SNGrid, .column = 11, .row = 12, .segA = false, .byte = 37,
+                  .bit = 3}),
     [](const auto& c) { return std::string(c.param.name); });
+// clang-format on
 
 // What a user's double click brings: the press and release of the first click, then the
 // second press as a double click, then its release.

@@ -334,14 +334,21 @@ TEST_P(ReplaceExisting, AsksFirst)
     expectIdle(f);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Saves, ReplaceExisting,
-    ::testing::Values(ReplaceCase{"Yes", {true}, {"old.Q37"}, true, false, 1},
-                      ReplaceCase{"YesWithoutExtension", {true}, {"old"}, true, false, 1},
-                      ReplaceCase{"NoThenCancel", {false}, {"old.Q37", ""}, false, false, 1},
-                      ReplaceCase{"NoThenAnotherName", {false}, {"old.Q37", "other.Q37"}, false, true, 1},
-                      ReplaceCase{"NoThenYes", {false, true}, {"old.Q37", "old.Q37"}, true, false, 2}),
+    ::testing::Values(ReplaceCase{.name = "Yes", .answers = {true}, .files = {"old.Q37"}, .replaced = true,
+                                  .otherWritten = false, .questions = 1},
+                      ReplaceCase{.name = "YesWithoutExtension", .answers = {true}, .files = {"old"}, .replaced = true,
+                                  .otherWritten = false, .questions = 1},
+                      ReplaceCase{.name = "NoThenCancel", .answers = {false}, .files = {"old.Q37", ""},
+                                  .replaced = false, .otherWritten = false, .questions = 1},
+                      ReplaceCase{.name = "NoThenAnotherName", .answers = {false}, .files = {"old.Q37", "other.Q37"},
+                                  .replaced = false, .otherWritten = true, .questions = 1},
+                      ReplaceCase{.name = "NoThenYes", .answers = {false, true}, .files = {"old.Q37", "old.Q37"},
+                                  .replaced = true, .otherWritten = false, .questions = 2}),
     [](const auto& p) { return std::string(p.param.name); });
+// clang-format on
 
 // A save that cannot write leaves the old file whole and shows no completion box. Run in a
 // child process, which may take another user's rights or a file-size limit.

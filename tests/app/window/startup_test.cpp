@@ -110,25 +110,46 @@ constexpr const char* fourIntegers =
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StoreStartTest,
-    ::testing::Values(StoreCase{"NoKey", nullptr, 1, "COM1", true},
-                      StoreCase{"FourIntegersNoCom", fourIntegers, 0, "", false},
-                      StoreCase{"Com10",
-                                "\"Left\"=dword:1\n\"Top\"=dword:2\n\"Height\"=dword:548\n"
-                                "\"Width\"=dword:792\n\"COM\"=\"COM10\"\n",
-                                10, "COM10", false},
-                      StoreCase{"LowerCaseCom3",
-                                "\"Left\"=dword:1\n\"Top\"=dword:2\n\"Height\"=dword:548\n"
-                                "\"Width\"=dword:792\n\"COM\"=\"com3\"\n",
-                                0, "com3", false},
-                      StoreCase{"LeftOfTheWrongType", "\"Left\"=\"100\"\n\"COM\"=\"COM4\"\n", 1, "COM1", true},
-                      StoreCase{"ComOfTheWrongType",
-                                "\"Left\"=dword:100\n\"Top\"=dword:50\n\"Height\"=dword:548\n\"Width\"=dword:792\n"
-                                "\"COM\"=dword:3\n",
-                                1, "COM1", true, 100, 50},
-                      StoreCase{"HeightMissing",
-                                "\"Left\"=dword:100\n\"Top\"=dword:50\n\"Width\"=dword:792\n"
-                                "\"COM\"=\"COM4\"\n",
-                                1, "COM1", true, 100, 50}));
+    ::testing::Values(
+        StoreCase{.name = "NoKey", .stored = nullptr, .checkedItem = 1, .openedPort = "COM1", .rewritten = true},
+        StoreCase{.name = "FourIntegersNoCom",
+                  .stored = fourIntegers,
+                  .checkedItem = 0,
+                  .openedPort = "",
+                  .rewritten = false},
+        StoreCase{.name = "Com10",
+                  .stored = "\"Left\"=dword:1\n\"Top\"=dword:2\n\"Height\"=dword:548\n"
+                            "\"Width\"=dword:792\n\"COM\"=\"COM10\"\n",
+                  .checkedItem = 10,
+                  .openedPort = "COM10",
+                  .rewritten = false},
+        StoreCase{.name = "LowerCaseCom3",
+                  .stored = "\"Left\"=dword:1\n\"Top\"=dword:2\n\"Height\"=dword:548\n"
+                            "\"Width\"=dword:792\n\"COM\"=\"com3\"\n",
+                  .checkedItem = 0,
+                  .openedPort = "com3",
+                  .rewritten = false},
+        StoreCase{.name = "LeftOfTheWrongType",
+                  .stored = "\"Left\"=\"100\"\n\"COM\"=\"COM4\"\n",
+                  .checkedItem = 1,
+                  .openedPort = "COM1",
+                  .rewritten = true},
+        StoreCase{.name = "ComOfTheWrongType",
+                  .stored = "\"Left\"=dword:100\n\"Top\"=dword:50\n\"Height\"=dword:548\n\"Width\"=dword:792\n"
+                            "\"COM\"=dword:3\n",
+                  .checkedItem = 1,
+                  .openedPort = "COM1",
+                  .rewritten = true,
+                  .rewrittenLeft = 100,
+                  .rewrittenTop = 50},
+        StoreCase{.name = "HeightMissing",
+                  .stored = "\"Left\"=dword:100\n\"Top\"=dword:50\n\"Width\"=dword:792\n"
+                            "\"COM\"=\"COM4\"\n",
+                  .checkedItem = 1,
+                  .openedPort = "COM1",
+                  .rewritten = true,
+                  .rewrittenLeft = 100,
+                  .rewrittenTop = 50}));
 
 TEST_F(FormFixture, StoredBoundsAreAppliedAndWrittenBackAtClose)
 {
@@ -191,24 +212,52 @@ TEST_P(StoredBoundsTest, UnusableBoundsTakeTheFallBack)
     EXPECT_EQ(store.ReadString("COM"), "COM4");
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, StoredBoundsTest,
-                         ::testing::Values(BoundsCase{"Designed", 100, 50, 548, 792, false, 100, 50},
-                                           BoundsCase{"TallerThanDesigned", 0, 0, 580, 792, false, 0, 0},
-                                           BoundsCase{"HeightZero", 100, 50, 0, 792, true, 100, 50},
-                                           BoundsCase{"HeightZeroWidthMinusOne", 100, 50, 0, -1, true, 100, 50},
-                                           BoundsCase{"HeightBelowDesigned", 100, 50, 547, 792, true, 100, 50},
-                                           BoundsCase{"HeightIntMax", 100, 50, 2147483647, 792, true, 100, 50},
-                                           BoundsCase{"WidthNegative", 100, 50, 548, -5, true, 100, 50},
-                                           BoundsCase{"WidthAboveEveryScreen", 100, 50, 548, 100000, true, 100, 50},
-                                           BoundsCase{"RightOfEveryScreen", 5000, 50, 548, 792, true, 319, 198},
-                                           BoundsCase{"AboveEveryScreen", 100, -3000, 548, 792, true, 319, 198},
-                                           BoundsCase{"OffScreenAndTooSmall", -2147483647, 50, 0, 792, true, 319, 198},
-                                           BoundsCase{"LeftFarOff", -5000, 50, 548, 792, true, 319, 198},
+                         ::testing::Values(BoundsCase{.name = "Designed", .left = 100, .top = 50, .height = 548,
+                                                      .width = 792, .fallBack = false, .placedLeft = 100,
+                                                      .placedTop = 50},
+                                           BoundsCase{.name = "TallerThanDesigned", .left = 0, .top = 0, .height = 580,
+                                                      .width = 792, .fallBack = false, .placedLeft = 0, .placedTop = 0},
+                                           BoundsCase{.name = "HeightZero", .left = 100, .top = 50, .height = 0,
+                                                      .width = 792, .fallBack = true, .placedLeft = 100,
+                                                      .placedTop = 50},
+                                           BoundsCase{.name = "HeightZeroWidthMinusOne", .left = 100, .top = 50,
+                                                      .height = 0, .width = -1, .fallBack = true, .placedLeft = 100,
+                                                      .placedTop = 50},
+                                           BoundsCase{.name = "HeightBelowDesigned", .left = 100, .top = 50,
+                                                      .height = 547, .width = 792, .fallBack = true, .placedLeft = 100,
+                                                      .placedTop = 50},
+                                           BoundsCase{.name = "HeightIntMax", .left = 100, .top = 50,
+                                                      .height = 2147483647, .width = 792, .fallBack = true,
+                                                      .placedLeft = 100, .placedTop = 50},
+                                           BoundsCase{.name = "WidthNegative", .left = 100, .top = 50, .height = 548,
+                                                      .width = -5, .fallBack = true, .placedLeft = 100,
+                                                      .placedTop = 50},
+                                           BoundsCase{.name = "WidthAboveEveryScreen", .left = 100, .top = 50,
+                                                      .height = 548, .width = 100000, .fallBack = true,
+                                                      .placedLeft = 100, .placedTop = 50},
+                                           BoundsCase{.name = "RightOfEveryScreen", .left = 5000, .top = 50,
+                                                      .height = 548, .width = 792, .fallBack = true, .placedLeft = 319,
+                                                      .placedTop = 198},
+                                           BoundsCase{.name = "AboveEveryScreen", .left = 100, .top = -3000,
+                                                      .height = 548, .width = 792, .fallBack = true, .placedLeft = 319,
+                                                      .placedTop = 198},
+                                           BoundsCase{.name = "OffScreenAndTooSmall", .left = -2147483647, .top = 50,
+                                                      .height = 0, .width = 792, .fallBack = true, .placedLeft = 319,
+                                                      .placedTop = 198},
+                                           BoundsCase{.name = "LeftFarOff", .left = -5000, .top = 50, .height = 548,
+                                                      .width = 792, .fallBack = true, .placedLeft = 319,
+                                                      .placedTop = 198},
                                            // Added up, these leave the int range: refused before any sum is made.
-                                           BoundsCase{"TopIntMaxHeightZero", 100, 2147483647, 0, 792, true, 319, 198},
-                                           BoundsCase{"LeftIntMinWidthIntMax", -2147483647 - 1, 50, 548, 2147483647,
-                                                      true, 319, 198}),
+                                           BoundsCase{.name = "TopIntMaxHeightZero", .left = 100, .top = 2147483647,
+                                                      .height = 0, .width = 792, .fallBack = true, .placedLeft = 319,
+                                                      .placedTop = 198},
+                                           BoundsCase{.name = "LeftIntMinWidthIntMax", .left = -2147483647 - 1,
+                                                      .top = 50, .height = 548, .width = 2147483647, .fallBack = true,
+                                                      .placedLeft = 319, .placedTop = 198}),
                          [](const auto& p) { return std::string(p.param.name); });
+// clang-format on
 
 // The mended bounds cannot be written back (a folder holds the name the store is written
 // under): that is said, and the start goes on with the stored port.

@@ -63,14 +63,22 @@ TEST_P(ToolBarButtonTest, PicturesWorkAndMenuForAnyMouseButton)
     EXPECT_EQ(button->toolTip().isEmpty(), false);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Buttons, ToolBarButtonTest,
-    ::testing::Values(ButtonCase{"OpenFileBtn", &Ui::TMainForm::OpenFileBtn, 1, 2, 3, &ProbeForm::opens, nullptr},
-                      ButtonCase{"SaveFileBtn", &Ui::TMainForm::SaveFileBtn, 4, 5, 6, &ProbeForm::saves, nullptr},
-                      ButtonCase{"PrintBtn", &Ui::TMainForm::PrintBtn, 7, 8, 9, nullptr, &TMainForm::PrintMenu},
-                      ButtonCase{"ReadSetBtn", &Ui::TMainForm::ReadSetBtn, 10, 11, 12, &ProbeForm::reads, nullptr},
-                      ButtonCase{"WriteSetBtn", &Ui::TMainForm::WriteSetBtn, 13, 14, 15, &ProbeForm::writes, nullptr},
-                      ButtonCase{"AboutBtn", &Ui::TMainForm::AboutBtn, 16, 17, 18, nullptr, &TMainForm::COMMenu}));
+    ::testing::Values(ButtonCase{.name = "OpenFileBtn", .button = &Ui::TMainForm::OpenFileBtn, .leave = 1, .enter = 2,
+                                 .press = 3, .work = &ProbeForm::opens, .menu = nullptr},
+                      ButtonCase{.name = "SaveFileBtn", .button = &Ui::TMainForm::SaveFileBtn, .leave = 4, .enter = 5,
+                                 .press = 6, .work = &ProbeForm::saves, .menu = nullptr},
+                      ButtonCase{.name = "PrintBtn", .button = &Ui::TMainForm::PrintBtn, .leave = 7, .enter = 8,
+                                 .press = 9, .work = nullptr, .menu = &TMainForm::PrintMenu},
+                      ButtonCase{.name = "ReadSetBtn", .button = &Ui::TMainForm::ReadSetBtn, .leave = 10, .enter = 11,
+                                 .press = 12, .work = &ProbeForm::reads, .menu = nullptr},
+                      ButtonCase{.name = "WriteSetBtn", .button = &Ui::TMainForm::WriteSetBtn, .leave = 13, .enter = 14,
+                                 .press = 15, .work = &ProbeForm::writes, .menu = nullptr},
+                      ButtonCase{.name = "AboutBtn", .button = &Ui::TMainForm::AboutBtn, .leave = 16, .enter = 17,
+                                 .press = 18, .work = nullptr, .menu = &TMainForm::COMMenu}));
+// clang-format on
 
 TEST_F(FormFixture, DisableTwiceThenEnableOnceLeavesTheToolBarOn)
 {
@@ -336,10 +344,14 @@ TEST_P(PressedPictureTest, MenuClosedWithThePointerElsewhereLeavesTheButton)
     button->removeEventFilter(&noLeave);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Buttons, PressedPictureTest,
-    ::testing::Values(PressedCase{"PrintBtn", &Ui::TMainForm::PrintBtn, &TMainForm::PrintMenu, 7, 8, 9},
-                      PressedCase{"AboutBtn", &Ui::TMainForm::AboutBtn, &TMainForm::COMMenu, 16, 17, 18}),
+    ::testing::Values(PressedCase{.name = "PrintBtn", .button = &Ui::TMainForm::PrintBtn, .menu = &TMainForm::PrintMenu,
+                                  .leave = 7, .enter = 8, .press = 9},
+                      PressedCase{.name = "AboutBtn", .button = &Ui::TMainForm::AboutBtn, .menu = &TMainForm::COMMenu,
+                                  .leave = 16, .enter = 17, .press = 18}),
     [](const auto& p) { return std::string(p.param.name); });
+// clang-format on
 
 } // namespace
