@@ -61,7 +61,7 @@ QString toolkitTexts()
     return texts.join(QLatin1Char('|'));
 }
 
-// Run only in the copy that LocaleFollowsTheSystem starts; it prints what the user reads.
+// Run only in the copy that BoxesAndDialogsSpeakTheLocalesLanguage starts; it prints what the user reads.
 TEST(ToolkitLanguage, TextsOfThisStart)
 {
     if (!std::getenv("VELKO_SHOW_TOOLKIT_TEXTS"))
