@@ -260,15 +260,33 @@ std::string JoinLines(const std::vector<std::string>& lines)
     return text;
 }
 
-std::string ReadFileBytes(const std::filesystem::path& file)
+namespace {
+
+FileError cannotOpen(const std::filesystem::path& file)
 {
-    const auto cannotOpen = [&file] {
-        return FileError("Cannot open file " + std::filesystem::absolute(file).string());
-    };
+    return FileError("Cannot open file " + std::filesystem::absolute(file).string());
+}
+
+// A read that runs out of memory (a file far larger than any side or settings file) or finds
+// no converter has not opened the file either, and says so in the same words.
+template <typename Read>
+auto orCannotOpen(const std::filesystem::path& file, Read read) -> decltype(read())
+{
+    try {
+        return read();
+    } catch (const FileError&) {
+        throw;
+    } catch (const std::exception&) {
+        throw cannotOpen(file);
+    }
+}
+
+std::string readBytes(const std::filesystem::path& file)
+{
     // Only a plain file: a pipe would wait for a writer and a device may never end.
     const int fd = OpenPlainFile(file, O_RDONLY, false);
     if (fd < 0)
-        throw cannotOpen();
+        throw cannotOpen(file);
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
@@ -287,15 +305,33 @@ std::string ReadFileBytes(const std::filesystem::path& file)
             if (errno == EINTR)
                 continue;
             // Part of a file is no file: a failing medium or a share that went away.
-            throw cannotOpen();
+            throw cannotOpen(file);
         }
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
 }
 
-std::string ReadTextFile(const std::filesystem::path& file) { return Cp950ToUtf8(ReadFileBytes(file)); }
+} // namespace
 
-std::vector<std::string> ReadTextLines(const std::filesystem::path& file) { return SplitLines(ReadTextFile(file)); }
+std::string ReadFileBytes(const std::filesystem::path& file)
+{
+    return orCannotOpen(file, [&] { return readBytes(file); });
+}
+
+std::string ReadLineBytes(const std::filesystem::path& file)
+{
+    return orCannotOpen(file, [&] { return JoinLines(SplitLines(readBytes(file))); });
+}
+
+std::string ReadTextFile(const std::filesystem::path& file)
+{
+    return orCannotOpen(file, [&] { return Cp950ToUtf8(readBytes(file)); });
+}
+
+std::vector<std::string> ReadTextLines(const std::filesystem::path& file)
+{
+    return orCannotOpen(file, [&] { return SplitLines(Cp950ToUtf8(readBytes(file))); });
+}
 
 void WriteFileBytes(const std::filesystem::path& file, std::string_view bytes)
 {

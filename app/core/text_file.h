@@ -33,8 +33,11 @@ std::vector<std::string> SplitLines(std::string_view text);
 std::string JoinLines(const std::vector<std::string>& lines);
 
 // The bytes of a whole file. Only a plain file is read: a folder, a pipe or a device throws
-// FileError "Cannot open file <path>", as does a file that cannot be opened or read to its end.
+// FileError "Cannot open file <path>", as does a file that cannot be opened or read to its end,
+// or one too large for the memory left.
 std::string ReadFileBytes(const std::filesystem::path& file);
+// The file's lines as bytes, each followed by CR LF. Throws as ReadFileBytes.
+std::string ReadLineBytes(const std::filesystem::path& file);
 // The whole file as UTF-8 text. Throws as ReadFileBytes.
 std::string ReadTextFile(const std::filesystem::path& file);
 // The whole file as its lines (UTF-8). Throws as ReadTextFile.

@@ -96,8 +96,7 @@ TMainForm::TMainForm(QWidget* owner) : QWidget(owner)
     velko::StoreStartUpKeyBytes(EditImage);
 
     // The allocation template.
-    AllocationTemplate =
-        QByteArray::fromStdString(velko::JoinLines(velko::SplitLines(velko::ReadFileBytes("ETM.vfa"))));
+    AllocationTemplate = QByteArray::fromStdString(velko::ReadLineBytes("ETM.vfa"));
     AllocationText = AllocationTemplate;
     Modify_Allocation_Draw();
 

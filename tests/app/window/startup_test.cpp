@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <ostream>
@@ -21,7 +22,9 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -605,6 +608,47 @@ INSTANTIATE_TEST_SUITE_P(Files, MissingSideFileTest,
                                            MissingFileCase{"TemplateReadFails", false, "ETM.vfa", true},
                                            MissingFileCase{"AboutTextReadFails", true, "Vie32.vfd", true}),
                          [](const auto& p) { return std::string(p.param.name); });
+
+#if !defined(__SANITIZE_ADDRESS__) // ASan reserves terabytes of address space
+class SideFileTooBigTest : public ::testing::TestWithParam<const char*> {};
+
+// A side file far larger than the memory left is told by name like one that cannot be read,
+// not as a box without words. Run in a child process, whose memory is limited.
+TEST_P(SideFileTooBigTest, IsShownByNameAndEndsTheProgram)
+{
+    const std::string big = GetParam();
+    testsupport::ScopedWorkDir dir;
+    testsupport::ResetProgramState(dir.path() / "config");
+    testsupport::WriteFile("ETM.vfa", "Act01\r\n");
+    testsupport::WriteFile("Vie32.vfd", "");
+    std::filesystem::resize_file(big, std::uintmax_t{8} << 30); // on the disk only as a hole
+    const pid_t child = ::fork();
+    if (child == 0) {
+        long pages = 0;
+        std::FILE* statm = std::fopen("/proc/self/statm", "r");
+        if (!statm || std::fscanf(statm, "%ld", &pages) != 1)
+            _exit(5);
+        std::fclose(statm);
+        const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (256u << 20);
+        const rlimit as{limit, limit};
+        setrlimit(RLIMIT_AS, &as);
+        velko::OpenComCall = [](const char* name) { return name; };
+        RecordingDialogs dialogs;
+        char name[] = "velko-q37";
+        char* argv[] = {name, nullptr};
+        velko::RunProgram(1, argv);
+        const bool told = dialogs.boxes.size() == 1
+                       && dialogs.boxes[0].text.toStdString() == "Cannot open file " + (dir.path() / big).string();
+        _exit(told && MainForm == nullptr ? 0 : 2);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << "2: another box, -1: ran out of memory";
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, SideFileTooBigTest, ::testing::Values("ETM.vfa", "Vie32.vfd"),
+                         [](const auto& p) { return std::string(p.param).substr(0, 3); });
+#endif
 
 TEST(DeviceLinkHooks, PortErrorsOfTheLinkShowAsTheProgramsBoxes)
 {
